@@ -1,0 +1,40 @@
+#pragma once
+// Dialogs and message boxes of the core library. With
+// window_creation_disallowed set, none of them shows anything: each hands
+// the text it would have shown to the trace and returns its silent answer.
+#include <windows.h>
+
+#include <string>
+
+namespace kv {
+
+// Modal dialog from a resource template; the UTF-16 call is tried first and
+// the 8-bit one only when the system does not implement it.
+INT_PTR dlg_run_w(HINSTANCE instance, const wchar_t* template_name, HWND owner, DLGPROC proc,
+                  LPARAM param);
+// Modeless dialog, same fallback; no window when silent or on failure.
+HWND dlg_create_w(HINSTANCE instance, const wchar_t* template_name, HWND owner, DLGPROC proc,
+                  LPARAM param);
+// Message box; returns the button pressed (1, OK, when silent).
+int smw_run_w(HWND owner, const std::u16string& text, const std::u16string& caption, UINT style);
+
+// Top-most, task-modal error box captioned "FATAL ERROR - <program title>".
+void fatal_message_box(const std::u16string& text);
+
+// What the installer's message box needs from the rest of the program.
+struct MessageBoxLook {
+  HWND (*main_window)() = nullptr;                  // centred over it, else the work area
+  std::u16string (*button_caption)(int number) = nullptr;  // strings 79, 80, 49, 100
+  std::u16string (*default_caption)() = nullptr;    // the product's title
+};
+void set_message_box_look(const MessageBoxLook& look);
+
+// The installer's message box: centred, localised button captions, always
+// brought to the foreground. Silent: shows nothing and returns IDOK.
+int message_box(const std::u16string& text, const std::u16string& caption = {}, UINT style = MB_OK,
+                HWND owner = nullptr);
+// Yes/no question with the question icon; silent answers yes.
+bool question_box(const std::u16string& text, const std::u16string& caption = {},
+                  HWND owner = nullptr);
+
+}  // namespace kv

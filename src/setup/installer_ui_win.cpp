@@ -1,0 +1,39 @@
+#include "installer_ui.h"
+
+#include "dialogs.h"
+#include "exit_routine.h"
+#include "kv_core.h"
+#include "localised.h"
+#include "run_modes.h"
+
+namespace setup {
+
+ProgramInstance program;
+
+namespace {
+
+// A fatal error shows in the installer's message box, captioned with the
+// installation's own word for "Error", and the run ends with exit code 1.
+void on_fatal(const char* text) {
+  if (!modes.silent) {
+    std::u16string caption = localised(21);
+    if (caption.empty()) caption = u"Error";
+    kv::message_box(kv::ansi_to_utf16(text), caption, MB_OK | MB_ICONERROR);
+  }
+  exit_installer(1);
+}
+
+HWND main_window() { return program.main_window; }
+std::u16string button_caption(int number) { return localised(number); }
+std::u16string default_caption() {
+  return placeholders.product.empty() ? kv::program_title_w() : placeholders.product;
+}
+
+}  // namespace
+
+void install_installer_ui() {
+  kv::set_fatal_callback(on_fatal);
+  kv::set_message_box_look({main_window, button_caption, default_caption});
+}
+
+}  // namespace setup

@@ -1,0 +1,15 @@
+#pragma once
+// Localised string n: text number n of the string table in the current
+// language with its placeholders replaced.
+#include <string>
+
+#include "string_table.h"
+
+namespace setup {
+
+extern StringTable strings;
+extern Placeholders placeholders;
+
+std::u16string localised(int number);
+
+}  // namespace setup

@@ -1,0 +1,41 @@
+// Conversions between the text forms of the system.
+#include <gtest/gtest.h>
+
+#include "kv_core.h"
+
+namespace {
+
+TEST(Text, Utf8RoundTripIncludingSurrogatePairs) {
+  std::u16string text = u"A\u00e9\u4e2d\U0001F600";
+  EXPECT_EQ(kv::utf16_to_utf8(text), "A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80");
+  EXPECT_EQ(kv::utf8_to_utf16(kv::utf16_to_utf8(text)), text);
+}
+
+TEST(Text, MalformedUtf8BecomesReplacementCharacters) {
+  EXPECT_EQ(kv::utf8_to_utf16("a\xC3"), u"a\uFFFD");
+  EXPECT_EQ(kv::utf8_to_utf16("\xC0\x80"), u"\uFFFD");  // overlong
+  EXPECT_EQ(kv::utf8_to_utf16("\xFFz"), u"\uFFFDz");
+}
+
+TEST(Text, Cp1252BothWays) {
+  EXPECT_EQ(kv::cp1252_to_utf16("\x80\x9f\xe9"), u"\u20ac\u0178\u00e9");
+  EXPECT_EQ(kv::utf16_to_cp1252(u"\u20ac\u00e9\u4e2d\U0001F600"), "\x80\xe9??");
+  // Unassigned 1252 bytes map to the control characters and back.
+  EXPECT_EQ(kv::utf16_to_cp1252(kv::cp1252_to_utf16("\x81\x8d")), "\x81\x8d");
+}
+
+TEST(Text, MarkedForm) {
+  EXPECT_EQ(kv::to_marked(u"C:\\Program Files\\App"), "C:\\Program Files\\App");
+  EXPECT_EQ(kv::to_marked(u"C:\\Caf\u00e9"), "|C:\\Caf\xC3\xA9");
+  EXPECT_EQ(kv::from_marked("|C:\\Caf\xC3\xA9"), u"C:\\Caf\u00e9");
+  EXPECT_EQ(kv::from_marked("C:\\Caf\xE9"), u"C:\\Caf\u00e9");  // system code page
+}
+
+TEST(Text, CaseInsensitiveHelpers) {
+  EXPECT_TRUE(kv::iequals(u"SiLeNt", u"silent"));
+  EXPECT_FALSE(kv::iequals(u"silent", u"silence"));
+  EXPECT_EQ(kv::ifind(u"a %INSTALLDIR% b", u"%installdir%"), 2u);
+  EXPECT_EQ(kv::replace_all(u"<Product> and <PRODUCT>", u"<product>", u"X", true), u"X and X");
+}
+
+}  // namespace

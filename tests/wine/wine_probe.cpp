@@ -1,0 +1,63 @@
+// Runs one core-library situation that ends the process, chosen by the first
+// argument, so that a scenario test can watch the exit code and the trace.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "dialogs.h"
+#include "kv_core.h"
+#include "win_handles.h"
+
+namespace {
+
+void nested_fatal(const char* text) { kv::fatal("second fatal inside the callback"); }
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  kv::install_trace_file_from_environment();
+  kv::set_program_title(u"Tessaline Setup");
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::u16string mode = argc > 1 ? kv::from_wide(argv[1]) : u"";
+  if (argc > 2 && kv::from_wide(argv[2]) == u"silent") kv::silent_switch.window_creation_disallowed = true;
+
+  if (mode == u"fatal-in-callback") {
+    kv::set_fatal_callback(nested_fatal);
+    kv::fatal("first fatal");
+  }
+  if (mode == u"fatal-box") {
+    kv::fatal_message_box(u"the fatal text");
+    return 7;
+  }
+  if (mode == u"out-of-memory") {
+    // 3 GB cannot be had by a 32-bit process.
+    volatile std::size_t huge = 0xC0000000u;
+    char* p = static_cast<char*>(::operator new(huge));
+    p[0] = 1;
+    return 0;
+  }
+  if (mode == u"launch") {
+    // Starts TESS_COMMAND_LINE exactly as written (Wine would re-quote the
+    // arguments of a Unix command line) and returns its exit code.
+    wchar_t line[32768];
+    if (!GetEnvironmentVariableW(L"TESS_COMMAND_LINE", line, 32768)) return 90;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 91;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 92;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+  }
+  if (mode == u"message-box") {
+    int pressed = kv::message_box(u"Is this centred?", u"Probe", MB_YESNOCANCEL | MB_ICONQUESTION);
+    return pressed;
+  }
+  return 3;
+}
