@@ -1,0 +1,1 @@
+# Path variables and the installation log.

@@ -1,0 +1,1 @@
+# The container: section head, checksums, cipher, archive.

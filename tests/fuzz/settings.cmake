@@ -1,0 +1,1 @@
+# Fuzz targets: settings.

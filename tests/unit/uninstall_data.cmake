@@ -1,0 +1,1 @@
+# Unit tests: uninstall data.
