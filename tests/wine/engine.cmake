@@ -1,0 +1,1 @@
+# Wine tests of path variables and the log.

@@ -1,0 +1,1 @@
+# Wine tests of restart operations.
