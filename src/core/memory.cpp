@@ -56,9 +56,12 @@ void out_of_memory(std::size_t requested) {
     }
     if (freed) return;
   }
+  // Printed as unsigned long long: every C runtime the program meets knows
+  // that size, not all of them know %zu.
+  auto size = static_cast<unsigned long long>(requested);
   std::string text = format_limited(
-      "%s.\r\nAdvice: %s\r\nRequested size = %zu (0x%08zX)\r\n\r\nStack contents:", "Out Of Memory",
-      releasers().advice, requested, requested);
+      "%s.\r\nAdvice: %s\r\nRequested size = %llu (0x%08llX)\r\n\r\nStack contents:", "Out Of Memory",
+      releasers().advice, size, size);
   text += stack_words();
   fatal_text(text);
 }
