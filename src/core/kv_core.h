@@ -10,3 +10,4 @@
 #include "silent.h"
 #include "text.h"
 #include "vector.h"
+#include "author_format.h"

@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "crash_report.h"
+#include "driver.h"
 #include "exit_routine.h"
 #include "installation_data.h"
 #include "installer_ui.h"
@@ -64,7 +65,7 @@ std::string program_file_name() {
   }
 
   open_installation_data();
-  exit_installer(1);
+  run_installation();
 }
 
 }  // namespace

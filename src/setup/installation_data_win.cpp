@@ -2,14 +2,23 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <algorithm>
 
-#include "kv_core.h"
+#include "container.h"
 #include "corrupt_installer.h"
-#include "pe_image.h"
+#include "kv_core.h"
+#include "localised.h"
+#include "pe_edit.h"
+#include "run_modes.h"
+#include "settings_run_modes.h"
+#include "settings_stream.h"
 #include "win_handles.h"
 
 namespace setup {
+
+InstallationData installation;
+Settings settings;
+
 namespace {
 
 constexpr char kNoDataMessage[] =
@@ -18,28 +27,146 @@ constexpr char kNoDataMessage[] =
     "No uninstallation parameters were specified.\r\n\r\n"
     "You should not delete this program or execute it directly.";
 
+int file_error_code(DWORD err) {
+  switch (err) {
+    case ERROR_FILE_NOT_FOUND: return kv::kFileNotFound;
+    case ERROR_PATH_NOT_FOUND: return kv::kFileNoDirectory;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return kv::kFileLocked;
+    case ERROR_ACCESS_DENIED: return kv::kFileAccessDenied;
+    case ERROR_INVALID_NAME: return kv::kFileBadName;
+    case ERROR_TOO_MANY_OPEN_FILES: return kv::kFileTooManyOpen;
+    case ERROR_NOT_READY: return kv::kFileDeviceNotReady;
+    default: return kv::kFileUnknown;
+  }
+}
+
+kv::UniqueFile open_own_file() {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    int code = file_error_code(GetLastError());
+    kv::fatal("Error code 1: The installer could not open itself.\r\nFilename: %s\r\nError #%d: %s",
+              kv::utf16_to_ansi(installation.path).c_str(), code, kv::file_error_text(code));
+  }
+  return file;
+}
+
+bool read_at(HANDLE file, std::uint64_t position, void* buffer, std::size_t length) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(position);
+  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  while (length > 0) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(length, 1u << 24));
+    DWORD got = 0;
+    if (!ReadFile(file, out, chunk, &got, nullptr) || got == 0) return false;
+    out += got;
+    length -= got;
+  }
+  return true;
+}
+
+// The section in the loaded image, bounded by what the loader mapped.
+std::span<const std::uint8_t> section_in_image(const SectionEntry& entry) {
+  auto* base = reinterpret_cast<const std::uint8_t*>(GetModuleHandleW(nullptr));
+  auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  std::uint32_t image_size = nt->OptionalHeader.SizeOfImage;
+  if (entry.virtual_address >= image_size) return {};
+  std::uint32_t mapped = std::min(entry.raw_size, image_size - entry.virtual_address);
+  return {base + entry.virtual_address, mapped};
+}
+
+// Signing appends the signature (after padding the file to a multiple of 8
+// bytes) behind everything; the archive read from the file ends before it.
+std::uint64_t data_end(std::span<const std::uint8_t> headers, const SectionEntry& entry) {
+  PeHeaders pe;
+  std::string error;
+  std::uint64_t end = installation.file_size;
+  if (read_pe_headers(headers, pe, error) && pe.certificate_size && pe.certificate_position > entry.file_position &&
+      pe.certificate_position <= installation.file_size)
+    end = pe.certificate_position;
+  return end;
+}
+
+std::uint64_t archive_file_end(std::uint64_t archive_start) {
+  std::uint64_t end = installation.data_end;
+  std::uint64_t wanted = archive_start + static_cast<std::uint32_t>(installation.head.archive_size);
+  if (end != installation.file_size && end > wanted && end - wanted < 8) end = wanted;  // signing's padding
+  return end;
+}
+
+void apply_settings_to_run() {
+  modes.automatic = automatic_after_settings(settings.automatic_mode_choice, modes.automatic, modes.silent);
+  if (modes.silent) settings.ProductFlags = forced_for_silent(settings.ProductFlags);
+  strings = settings.strings;
+  placeholders.product = modes.name_override.empty() ? settings.DisplayName : modes.name_override;
+  placeholders.description =
+      settings.product_description.empty() ? placeholders.product : settings.product_description;
+}
+
 }  // namespace
 
+void version_mismatch(const std::string& version_found) {
+  kv::fatal_text(version_mismatch_text(kv::program_title(), version_found));
+}
+
 void open_installation_data() {
-  std::u16string path = kv::module_file_name();
-  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    DWORD err = GetLastError();
-    int code = err == ERROR_FILE_NOT_FOUND ? kv::kFileNotFound
-               : err == ERROR_SHARING_VIOLATION ? kv::kFileLocked
-               : err == ERROR_ACCESS_DENIED     ? kv::kFileAccessDenied
-                                                : kv::kFileUnknown;
-    kv::fatal("Error code 1: The installer could not open itself.\r\nFilename: %s\r\nError #%d: %s",
-              kv::utf16_to_ansi(path).c_str(), code, kv::file_error_text(code));
+  installation.path = kv::module_file_name();
+  kv::UniqueFile file = open_own_file();
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file.get(), &size);
+  installation.file_size = static_cast<std::uint64_t>(size.QuadPart);
+
+  std::vector<std::uint8_t> headers(std::min<std::uint64_t>(kMaxPeHeadersSize, installation.file_size));
+  if (!read_at(file.get(), 0, headers.data(), headers.size())) headers.clear();
+  installation.section = find_section(headers);
+  if (installation.section.error) corrupt_installer(installation.section.error);
+  if (!installation.section.found) kv::fatal_text(kNoDataMessage);
+  const SectionEntry& entry = installation.section.entry;
+  if (entry.file_position >= installation.file_size) corrupt_installer(10);
+
+  installation.data_end = data_end(headers, entry);
+  installation.in_image = section_in_image(entry);
+  OpenedSection opened = open_section(installation.in_image);
+  if (opened.version_mismatch) version_mismatch(opened.version_found);
+  if (opened.error) corrupt_installer(opened.error);
+  installation.head = opened.head;
+  installation.archive_offset = opened.archive_offset;
+
+  int error = read_settings(opened.settings_stream, settings, [&](Settings& s) {
+    // The background window would be made here; its look comes with the
+    // wizard. The checksum of the whole stream is due at this point.
+    return check_settings_checksum(opened.settings_stream, opened.head.settings_key);
+  });
+  if (error) {
+    // Text 13 of a table that was read completely may replace the message;
+    // a stream that failed before its table has none.
+    corrupt_installer(error);
   }
-  std::vector<std::uint8_t> head(kMaxPeHeadersSize);
-  DWORD got = 0;
-  ReadFile(file.get(), head.data(), DWORD(head.size()), &got, nullptr);
-  head.resize(got);
-  SectionSearch found = find_section(head);
-  if (found.error) corrupt_installer(found.error);
-  if (!found.found) kv::fatal_text(kNoDataMessage);
+  apply_settings_to_run();
+}
+
+void open_archive(ContainerProgress& progress) {
+  if (settings.archive_from_file) {
+    std::uint64_t start = installation.section.entry.file_position + installation.archive_offset;
+    ArchiveInFile where = locate_archive_in_file(archive_file_end(start), installation.section.entry.file_position,
+                                                 installation.archive_offset, installation.head);
+    if (where.error) corrupt_installer(where.error);
+    installation.archive_copy.resize(static_cast<std::size_t>(where.length));
+    kv::UniqueFile file = open_own_file();
+    if (!read_at(file.get(), where.position, installation.archive_copy.data(), installation.archive_copy.size()))
+      kv::fatal_text(archive_read_failure_text(static_cast<std::int64_t>(where.length),
+                                               static_cast<std::int64_t>(where.position)));
+    installation.archive = installation.archive_copy;
+  } else {
+    ArchiveInSection where =
+        locate_archive_in_section(installation.in_image, installation.head, installation.archive_offset);
+    if (where.error) corrupt_installer(where.error);
+    installation.archive = where.bytes;
+  }
+  if (int error = verify_archive(installation.archive, installation.head, &progress)) corrupt_installer(error);
 }
 
 }  // namespace setup

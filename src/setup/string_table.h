@@ -25,6 +25,8 @@ class StringTable {
   const std::u16string& raw(int number) const { return raw(current_, number); }
   const std::u16string& raw(int language, int number) const;
 
+  bool operator==(const StringTable&) const = default;
+
  private:
   std::vector<std::u16string> languages_;
   int string_count_ = 0;

@@ -1,1 +1,2 @@
 # Fuzz targets: uninstall data.
+tess_fuzz(fuzz_uninstall_data SOURCES fuzz_uninstall_data.cpp LIBS tess_uninstall)

@@ -39,3 +39,23 @@ TEST(Text, CaseInsensitiveHelpers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AuthorFormat, FillsConversionsInOrderAndLeavesTheRestAsWritten) {
+  const std::initializer_list<std::u16string_view> values = {u"Upgrade", u"C:\\App", u"64"};
+  struct Case {
+    std::u16string_view format;
+    std::u16string_view expected;
+  } cases[] = {
+      {u"%s is in %s (%d-bit)", u"Upgrade is in C:\\App (64-bit)"},
+      {u"100%% done, %5.2ld items", u"100% done, Upgrade items"},
+      {u"%s %s %s %s", u"Upgrade C:\\App 64 %s"},  // more conversions than values
+      {u"50% off %q", u"50% off %q"},
+      {u"trailing %", u"trailing %"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(kv::fill_format(c.format, values), c.expected) << std::string(c.format.begin(), c.format.end());
+}
+
+}  // namespace

@@ -1,1 +1,7 @@
-# Unit tests: uninstall data.
+# Unit tests: uninstall data and restart operations.
+tess_gtest(uninstall_data_tests
+  SOURCES uninstall_data_test.cpp
+  LIBS tess_uninstall)
+tess_gtest(reboot_tests
+  SOURCES reboot_operations_test.cpp
+  LIBS tess_engine)

@@ -1,0 +1,48 @@
+#pragma once
+// Turns a product (settings and files) into an installer: the runtime stub
+// with the installation data appended as its `.setup` section.
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive.h"
+#include "settings.h"
+
+namespace builder {
+
+// One file to pack: its entry fields (the data comes from `source`).
+struct PackedFile {
+  setup::FileEntry entry;
+  std::filesystem::path source;
+};
+
+struct Product {
+  setup::Settings settings;
+  std::uint32_t ProductFlags2 = 0;
+  std::vector<PackedFile> files;
+};
+
+struct BuildOptions {
+  std::filesystem::path stub;
+  int level = 9;                       // zlib level of the archive and the settings
+  unsigned jobs = 0;                   // compressing threads; 0 = one per core
+  std::size_t chunk_size = 1 << 20;    // plain bytes per archive chunk
+  bool encipher = false;               // ProductFlags2 bit 0x1000
+  std::optional<std::array<std::uint8_t, 8>> cipher_key;  // fixed key (tests); else random
+};
+
+// Reports the bytes of file data packed so far out of the total.
+using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+struct BuildResult {
+  std::vector<std::uint8_t> bytes;
+  std::string error;  // empty on success
+};
+
+BuildResult assemble(const Product& product, const BuildOptions& options, const ProgressCallback& progress = {});
+
+}  // namespace builder

@@ -1,0 +1,209 @@
+#include "install_log_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "dialogs.h"
+#include "exit_routine.h"
+#include "install_log_file.h"
+#include "localised.h"
+#include "os_version.h"
+#include "path_variables_win.h"
+#include "run_modes.h"
+#include "text.h"
+#include "win_handles.h"
+
+namespace engine {
+namespace {
+
+void write_all(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    DWORD chunk = DWORD(std::min<std::size_t>(bytes.size(), 1 << 20));
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return;
+    bytes.remove_prefix(written);
+  }
+}
+
+bool seek(HANDLE file, LONGLONG offset, DWORD method) {
+  LARGE_INTEGER to;
+  to.QuadPart = offset;
+  return SetFilePointerEx(file, to, nullptr, method) != FALSE;
+}
+
+std::string read_at_most(HANDLE file, std::size_t size) {
+  std::string bytes(size, '\0');
+  std::size_t got = 0;
+  while (got < size) {
+    DWORD n = 0;
+    DWORD chunk = DWORD(std::min<std::size_t>(size - got, 1 << 20));
+    if (!ReadFile(file, bytes.data() + got, chunk, &n, nullptr) || n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// The run log: a temporary file that deletes itself when its handle closes,
+// so that even a process that is killed leaves nothing behind.
+class TempFileLog final : public RunLogSink {
+ public:
+  explicit TempFileLog(kv::UniqueFile file) : file_(std::move(file)) {}
+  void append(std::string_view utf8) override { write_all(file_.get(), utf8); }
+
+  // Copies everything written so far to `out`; later writes still append.
+  void copy_to(HANDLE out) {
+    if (!seek(file_.get(), 0, FILE_BEGIN)) return;
+    char buffer[64 * 1024];
+    for (;;) {
+      DWORD n = 0;
+      if (!ReadFile(file_.get(), buffer, sizeof buffer, &n, nullptr) || n == 0) break;
+      write_all(out, std::string_view(buffer, n));
+    }
+    seek(file_.get(), 0, FILE_END);
+  }
+
+ private:
+  kv::UniqueFile file_;
+};
+
+// The open run log of the process, if any.
+struct RunLogFile {
+  std::unique_ptr<TempFileLog> log;
+};
+RunLogFile run_log_file;
+
+std::u16string localised(int number) {
+  auto fn = install_log.settings.localised;
+  return fn ? fn(number) : setup::localised(number);
+}
+
+void completion_box(const std::u16string& text, const std::u16string& caption) {
+  if (install_log.settings.completion_box)
+    install_log.settings.completion_box(text, caption);
+  else
+    kv::message_box(text, caption, MB_OK | MB_ICONINFORMATION);
+}
+
+bool ask_show_log(const std::u16string& text, const std::u16string& caption) {
+  if (install_log.settings.ask_show_log) return install_log.settings.ask_show_log(text, caption);
+  return kv::question_box(text, caption);
+}
+
+InstallLogHeader current_header(bool reinstall) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  InstallLogHeader header;
+  header.product_name = path_run_values.product_name;
+  header.install_date =
+      format_install_date({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
+  if (install_log.settings.product_flags_low & kFlagLowUninstaller) header.reinstall = reinstall;
+  header.install_location = path_run_values.install_dir;
+  header.product_version = path_run_values.product_version;
+  header.overwriting_version = path_run_values.old_version;
+  header.operating_system = kv::os_long_name(kv::os_version());
+  return header;
+}
+
+// Appends this run's section; false when Install.log cannot be opened.
+bool write_install_log(const std::u16string& path, std::string_view failures, bool reinstall) {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file.get(), &size);
+  std::string old = read_at_most(file.get(), std::size_t(std::min<LONGLONG>(size.QuadPart, 3)));
+  if (old != kUtf8Bom && size.QuadPart > 3) old += read_at_most(file.get(), std::size_t(size.QuadPart - 3));
+
+  InstallLogWrite write = plan_install_log(old, current_header(reinstall), failures, localised(43));
+  if (write.rewrite) {
+    seek(file.get(), 0, FILE_BEGIN);
+    write_all(file.get(), *write.rewrite);
+    SetEndOfFile(file.get());
+  }
+  seek(file.get(), 0, FILE_END);
+  write_all(file.get(), write.head);
+  if (run_log_file.log) run_log_file.log->copy_to(file.get());
+  write_all(file.get(), write.tail);
+  return true;
+}
+
+}  // namespace
+
+bool open_run_log() {
+  if (run_log_file.log) return true;
+  std::u16string folder = path_variable(PathVar::Temp);
+  wchar_t name[MAX_PATH + 16] = {};
+  if (!GetTempFileNameW(kv::as_wide(folder), L"tsl", 0, name)) return false;
+  kv::UniqueFile file(CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (!file) {
+    DeleteFileW(name);
+    return false;
+  }
+  run_log_file.log = std::make_unique<TempFileLog>(std::move(file));
+  install_log.run_log = run_log_file.log.get();
+  setup::exit_hooks.discard_log_temporary = discard_run_log;
+  return true;
+}
+
+void discard_run_log() {
+  if (install_log.run_log == run_log_file.log.get()) install_log.run_log = nullptr;
+  run_log_file.log.reset();
+}
+
+std::u16string install_log_path() { return join_path(path_run_values.uninstall_dir, u"Install.log"); }
+
+void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed) {
+  LogRunSettings& settings = install_log.settings;
+  FinishLogFacts facts;
+  facts.prompts_allowed = prompts_allowed;
+  facts.automatic = setup::modes.automatic;
+  facts.has_failures = !failures.empty();
+  facts.log_wanted = settings.product_flags_low & kFlagLowLogWanted;
+  facts.offer_log = settings.product_flags_high & kFlagHighOfferLog;
+  facts.summary_has_choices = settings.summary_has_choices;
+  facts.reboot_required = settings.product_flags_low & kFlagLowRebootRequired;
+  FinishLogPlan plan = plan_finish_log(facts);
+  if (!plan.offer_log) settings.product_flags_high &= ~kFlagHighOfferLog;
+
+  const std::u16string path = install_log_path();
+  bool show = false;
+  switch (plan.prompt) {
+    case FinishPrompt::none: break;
+    case FinishPrompt::completion_box: completion_box(localised(42), localised(43)); break;
+    case FinishPrompt::summary_page:
+      if (settings.summary_page)
+        show = settings.summary_page(plan.offer_log);
+      else
+        completion_box(localised(42), localised(43));
+      break;
+    case FinishPrompt::show_log_question:
+      show = ask_show_log(format_wide(localised(40), path), localised(41));
+      break;
+  }
+  if (!plan.write_file) return;
+  if (write_install_log(path, failures, reinstall) && show) show_log();
+}
+
+void show_log() {
+  const std::u16string path = install_log_path();
+  const std::u16string folder = path_variable(PathVar::InstallerDir);
+  auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", kv::as_wide(path), nullptr, kv::as_wide(folder), SW_SHOWNORMAL));
+  if (result > 32) return;
+  std::u16string command = u"notepad.exe \"" + path + u"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, kv::as_wide(command), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
+}  // namespace engine

@@ -1,0 +1,235 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <random>
+
+#include "kv_core.h"
+#include "reboot_operations.h"
+#include "security_win.h"
+#include "win_handles.h"
+#include "wininit_ini.h"
+
+namespace engine {
+namespace {
+
+constexpr DWORD kReplaceAtReboot = MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT;
+
+std::u16string system_error_text(DWORD code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::u16string text = n ? kv::from_wide(buffer, n) : u"Error " + kv::to_u16(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+  return text;
+}
+
+bool exists(const std::u16string& path) { return GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES; }
+
+std::u16string parent_folder(const std::u16string& path) {
+  std::size_t cut = path.find_last_of(u"\\/");
+  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+}
+
+void create_folder_tree(const std::u16string& folder) {
+  if (folder.empty() || exists(folder)) return;
+  std::u16string parent = parent_folder(folder);
+  // Stop at a drive ("C:") or a share's root, which cannot be created.
+  if (!parent.empty() && parent.size() < folder.size() && parent.back() != u':') create_folder_tree(parent);
+  CreateDirectoryW(kv::as_wide(folder), nullptr);
+}
+
+bool drive_present(const std::u16string& path) {
+  if (path.size() < 2 || path[1] != u':') return true;  // a share or a relative path
+  char16_t letter = kv::ascii_lower(path[0]);
+  if (letter < u'a' || letter > u'z') return true;
+  return (GetLogicalDrives() >> (letter - u'a')) & 1;
+}
+
+using MoveFileExFunction = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+
+// Resolved at run time: the 9x systems have no working wide version.
+MoveFileExFunction move_file_ex() {
+  static auto function = reinterpret_cast<MoveFileExFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "MoveFileExW")));
+  return function;
+}
+
+std::u16string windows_folder() {
+  wchar_t buffer[MAX_PATH];
+  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
+  return n && n < MAX_PATH ? kv::from_wide(buffer, n) : std::u16string();
+}
+
+std::u16string in_windows_folder(std::u16string_view name) {
+  std::u16string folder = windows_folder();
+  if (!folder.empty() && folder.back() != u'\\') folder += u'\\';
+  return folder.append(name);
+}
+
+bool read_whole_file(const std::u16string& path, std::string& text) {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  text.clear();
+  char chunk[4096];
+  DWORD read = 0;
+  while (ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr) && read > 0) text.append(chunk, read);
+  return true;
+}
+
+bool write_whole_file(HANDLE file, std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    DWORD written = 0;
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1 << 20));
+    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// Adds "target=source" to the [rename] section of wininit.ini.
+bool add_wininit_line(const std::u16string& target, const std::u16string& source) {
+  std::u16string path = in_windows_folder(u"wininit.ini");
+  std::string text;
+  if (!read_whole_file(path, text)) text.clear();  // a missing file starts empty
+  std::string edited = add_wininit_rename(text, kv::utf16_to_ansi(target), kv::utf16_to_ansi(source));
+  kv::UniqueFile file(
+      CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  return write_whole_file(file.get(), {reinterpret_cast<const std::uint8_t*>(edited.data()), edited.size()});
+}
+
+bool wininit_available() { return exists(in_windows_folder(u"wininit.exe")); }
+
+// Creates an empty temporary file in the folder; empty on failure (the
+// system's error is the last error).
+std::u16string create_temporary_file(const std::u16string& folder) {
+  wchar_t buffer[MAX_PATH];
+  if (GetTempFileNameW(kv::as_wide(folder), L"KVT", 0, buffer)) return kv::from_wide(buffer);
+  DWORD error = GetLastError();
+  std::minstd_rand random(GetTickCount() ^ GetCurrentProcessId());
+  std::u16string prefix = folder;
+  if (!prefix.empty() && prefix.back() != u'\\') prefix += u'\\';
+  // Every 16-bit number at most once on average; a full folder ends the search.
+  for (int attempt = 0; attempt < 0x10000; ++attempt) {
+    std::u16string name = prefix + fallback_temporary_name(static_cast<std::uint16_t>(random()));
+    if (exists(name)) continue;
+    kv::UniqueFile file(
+        CreateFileW(kv::as_wide(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return name;
+    error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  SetLastError(error);
+  return {};
+}
+
+bool to_file_time(const EntryTime& time, FILETIME& out) {
+  auto in_word = [](std::int32_t v) { return v >= 0 && v <= 0xFFFF; };
+  if (!in_word(time.year) || !in_word(time.month) || !in_word(time.day) || !in_word(time.hour) ||
+      !in_word(time.minute) || !in_word(time.second))
+    return false;
+  SYSTEMTIME system{};
+  system.wYear = static_cast<WORD>(time.year);
+  system.wMonth = static_cast<WORD>(time.month);
+  system.wDay = static_cast<WORD>(time.day);
+  system.wHour = static_cast<WORD>(time.hour);
+  system.wMinute = static_cast<WORD>(time.minute);
+  system.wSecond = static_cast<WORD>(time.second);
+  return SystemTimeToFileTime(&system, &out);
+}
+
+// Writes the data and the entry's time into the temporary file.
+bool fill_temporary_file(const std::u16string& path, const ReplaceRequest& request) {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !write_whole_file(file.get(), request.data)) return false;
+  FILETIME time;
+  if (request.entry_time.valid() && to_file_time(request.entry_time, time))
+    SetFileTime(file.get(), &time, nullptr, &time);
+  return true;
+}
+
+}  // namespace
+
+bool move_at_reboot(const std::u16string& source, const std::u16string& target) {
+  if (!exists(source)) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  if (kv::iequals(source, target)) return true;
+  MoveFileExFunction move = move_file_ex();
+  if (move && move(kv::as_wide(source), kv::as_wide(target), kReplaceAtReboot)) {
+    SetLastError(ERROR_BUSY);
+    return true;
+  }
+  DWORD error = move ? GetLastError() : ERROR_CALL_NOT_IMPLEMENTED;
+  if (!wininit_available()) {
+    SetLastError(error);
+    return false;
+  }
+  return add_wininit_line(target, source);
+}
+
+bool delete_at_reboot(const std::u16string& path) {
+  SetFileAttributesW(kv::as_wide(path), FILE_ATTRIBUTE_NORMAL);
+  MoveFileExFunction move = move_file_ex();
+  if (move && move(kv::as_wide(path), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+  DWORD error = move ? GetLastError() : ERROR_CALL_NOT_IMPLEMENTED;
+  if (!wininit_available()) {
+    SetLastError(error);
+    return false;
+  }
+  return add_wininit_line(kv::ascii_to_utf16(kWininitDeleteTarget), path);
+}
+
+ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
+  ReplaceResult result{false, request.message, MessageSink::error_report};
+  const std::u16string& destination = request.destination;
+  switch (decide_replacement(request.existed, request.schedule_new_files, request.write_error,
+                             drive_present(destination))) {
+    case ReplaceDecision::not_eligible:
+      return result;
+    case ReplaceDecision::drive_missing:
+      result.message += drive_missing_text(destination[0]);
+      return result;
+    case ReplaceDecision::attempt:
+      break;
+  }
+
+  std::u16string folder = parent_folder(destination);
+  create_folder_tree(folder);
+  std::u16string temporary = create_temporary_file(folder);
+  if (temporary.empty() || !fill_temporary_file(temporary, request)) {
+    DWORD error = GetLastError();
+    if (!temporary.empty()) DeleteFileW(kv::as_wide(temporary));
+    result.message += no_temporary_file_text(destination, system_error_text(error));
+    return result;
+  }
+
+  DWORD attributes = GetFileAttributesW(kv::as_wide(temporary));
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesW(kv::as_wide(temporary),
+                       attributes & ~DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  kv::grant_everyone_full_access(temporary, false);
+
+  if (move_at_reboot(temporary, destination)) {
+    reboot_run_state.reboot_required = true;
+    result.registered = true;
+    result.sink = MessageSink::log;
+    result.message += replacement_registered_text(destination, temporary);
+    return result;
+  }
+  DWORD error = GetLastError();
+  result.message += replacement_failed_text(destination, temporary, system_error_text(error));
+  DeleteFileW(kv::as_wide(temporary));
+  return result;
+}
+
+}  // namespace engine

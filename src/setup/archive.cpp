@@ -1,0 +1,277 @@
+#include "archive.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "checksum.h"
+#include "zlib_codec.h"
+
+namespace setup {
+namespace {
+
+constexpr std::size_t kChunkHeadSize = 8;
+
+// Chunk loading.
+constexpr int kChunkNotDecoded = 60;
+constexpr int kChunkSizeNotPositive = 61;
+constexpr int kChunkChecksum = 62;
+constexpr int kChunkBeyondArchive = 63;
+// The entry itself.
+constexpr int kEntryFields = 70;
+constexpr int kDataSizeNegative = 71;
+constexpr int kDataSizeTooLarge = 72;
+constexpr int kArchiveBytesLeft = 80;
+constexpr int kChunkBytesLeft = 83;
+constexpr int kDataChecksum = 100;
+
+constexpr int kFirstEntryProgress = 28;
+constexpr int kEntryProgressSpan = 62;
+constexpr int kEntriesDoneProgress = 91;
+
+}  // namespace
+
+// --- Writing -------------------------------------------------------------
+
+void write_file_entry(ByteWriter& out, const FileEntry& e) {
+  out.cstring(e.target_name);
+  out.u32(e.kind);
+  out.u32(e.flags);
+  out.u32(e.attributes);
+  for (std::int32_t v : {e.time.year, e.time.month, e.time.day, e.time.hour, e.time.minute, e.time.second}) out.i32(v);
+  out.cstring(e.label);
+  if (e.has_extra_1()) out.cstring(e.extra_1);
+  out.cstring(e.parameter_text);
+  out.wstring(e.wide_name);
+  out.cstring(e.extra_2);
+  if (e.kind == kPackageKind) out.i32(e.package_ui_level);
+  out.bytes(e.data);
+  out.u32(additive_checksum(e.data));
+}
+
+std::vector<std::uint8_t> encode_chunk(std::span<const std::uint8_t> plain, const ChunkCoding& coding) {
+  std::vector<std::uint8_t> stored;
+  if (coding.compress)
+    stored = deflate_bytes(plain, coding.level);
+  else
+    stored.assign(plain.begin(), plain.end());
+  if (coding.cipher) stored = encipher_framed(*coding.cipher, stored);
+
+  ByteWriter out;
+  out.i32(static_cast<std::int32_t>(stored.size()));
+  out.u32(additive_checksum(stored));
+  out.bytes(stored);
+  return out.take();
+}
+
+int decode_chunk(std::span<const std::uint8_t> stored, const Cipher* cipher, bool compressed,
+                 std::vector<std::uint8_t>& plain) {
+  std::span<const std::uint8_t> packed = stored;
+  std::vector<std::uint8_t> deciphered;
+  if (cipher) {
+    deciphered.assign(stored.begin(), stored.end());
+    if (!decipher_framed(*cipher, deciphered)) return kChunkNotDecoded;
+    packed = deciphered;
+  }
+  if (!compressed) {
+    plain = deciphered.empty() ? std::vector<std::uint8_t>(packed.begin(), packed.end()) : std::move(deciphered);
+    return 0;
+  }
+  Inflated inflated = inflate_bytes(packed);
+  if (!inflated.ok) return kChunkNotDecoded;
+  plain = std::move(inflated.bytes);
+  return 0;
+}
+
+EntryStreamWriter::EntryStreamWriter(std::size_t chunk_size) : chunk_size_(std::max<std::size_t>(chunk_size, 1)) {}
+
+bool EntryStreamWriter::add(const FileEntry& entry) {
+  if (entry.data.size() > static_cast<std::size_t>(kMaxFileDataSize)) return false;
+  ByteWriter record;
+  write_file_entry(record, entry);
+  if (record.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+
+  ByteWriter length;
+  length.u32(static_cast<std::uint32_t>(record.size()));
+  pending_.insert(pending_.end(), length.data().begin(), length.data().end());
+  pending_.insert(pending_.end(), record.data().begin(), record.data().end());
+  data_sizes_.push_back(static_cast<std::int32_t>(entry.data.size()));
+
+  if (pending_.size() >= chunk_size_) {
+    std::size_t at = 0;
+    for (; pending_.size() - at >= chunk_size_; at += chunk_size_)
+      full_.emplace_back(pending_.begin() + at, pending_.begin() + at + chunk_size_);
+    pending_.erase(pending_.begin(), pending_.begin() + at);
+  }
+  return true;
+}
+
+std::vector<std::vector<std::uint8_t>> EntryStreamWriter::take_full_chunks() { return std::exchange(full_, {}); }
+
+std::vector<std::uint8_t> EntryStreamWriter::take_rest() { return std::exchange(pending_, {}); }
+
+BuiltArchive build_archive(std::span<const FileEntry> entries, std::size_t chunk_size, const ChunkCoding& coding) {
+  BuiltArchive built;
+  EntryStreamWriter writer(chunk_size);
+  auto append = [&](const std::vector<std::uint8_t>& plain) {
+    std::vector<std::uint8_t> chunk = encode_chunk(plain, coding);
+    built.bytes.insert(built.bytes.end(), chunk.begin(), chunk.end());
+  };
+  for (const FileEntry& entry : entries) {
+    if (!writer.add(entry)) {
+      built.error = "the file data of \"" + entry.target_name + "\" is larger than 1 GB";
+      return built;
+    }
+    for (const auto& plain : writer.take_full_chunks()) append(plain);
+  }
+  if (auto rest = writer.take_rest(); !rest.empty()) append(rest);
+  built.data_sizes = writer.data_sizes();
+  if (built.bytes.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    built.error = "the archive is larger than 2 GB";
+  return built;
+}
+
+// --- Reading -------------------------------------------------------------
+
+ArchiveReader::ArchiveReader(std::span<const std::uint8_t> archive, const SectionHead& head, bool compressed,
+                             bool silent, ContainerProgress* progress)
+    : archive_(archive),
+      data_sizes_(head.data_sizes),
+      compressed_(compressed),
+      silent_(silent),
+      progress_(progress ? progress : &no_progress_) {
+  if (head.enciphered()) cipher_ = Cipher::from_key(head.cipher_key);
+}
+
+// Errors while loading a chunk. The chunk head is read only when all 8 of
+// its bytes lie in the archive; an archive that ends before the head of a
+// chunk that is still needed counts as a chunk larger than the bytes left.
+int ArchiveReader::load_chunk() {
+  const std::size_t left = archive_.size() - cursor_;
+  if (left < kChunkHeadSize) return kChunkBeyondArchive;
+  ByteReader head(archive_.subspan(cursor_, kChunkHeadSize));
+  const std::int32_t size = head.i32();
+  const std::uint32_t checksum = head.u32();
+  if (size <= 0) return kChunkSizeNotPositive;
+  if (static_cast<std::size_t>(size) > left - kChunkHeadSize) return kChunkBeyondArchive;
+  auto stored = archive_.subspan(cursor_ + kChunkHeadSize, static_cast<std::size_t>(size));
+  if (additive_checksum(stored) != checksum) return kChunkChecksum;
+
+  std::vector<std::uint8_t> plain;
+  if (int error = decode_chunk(stored, cipher_ ? &*cipher_ : nullptr, compressed_, plain)) return error;
+  cursor_ += kChunkHeadSize + stored.size();
+  ++chunks_loaded_;
+  buffered_ += plain.size();
+  if (!plain.empty()) chunks_.push_back(std::move(plain));
+  return 0;
+}
+
+std::uint32_t ArchiveReader::peek_u32() const {
+  std::uint8_t bytes[4];
+  std::size_t got = 0, skip = front_used_;
+  for (const auto& chunk : chunks_) {
+    for (std::size_t i = skip; i < chunk.size() && got < 4; ++i) bytes[got++] = chunk[i];
+    skip = 0;
+    if (got == 4) break;
+  }
+  return std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) | (std::uint32_t(bytes[2]) << 16) |
+         (std::uint32_t(bytes[3]) << 24);
+}
+
+// The next n buffered bytes (the caller made sure they are there). A record
+// inside one chunk is used in place; one that spans chunks is gathered.
+std::span<const std::uint8_t> ArchiveReader::take(std::size_t n) {
+  //GUARD
+  buffered_ -= n;
+  const std::vector<std::uint8_t>& front = chunks_.front();
+  if (front.size() - front_used_ >= n) {
+    std::span<const std::uint8_t> in_place(front.data() + front_used_, n);
+    front_used_ += n;
+    return in_place;
+  }
+  spanning_record_.resize(n);
+  std::size_t got = 0;
+  while (got < n) {
+    const std::vector<std::uint8_t>& chunk = chunks_.front();
+    const std::size_t piece = std::min(n - got, chunk.size() - front_used_);
+    std::memcpy(spanning_record_.data() + got, chunk.data() + front_used_, piece);
+    got += piece;
+    front_used_ += piece;
+    if (front_used_ == chunk.size()) {
+      chunks_.pop_front();
+      front_used_ = 0;
+    }
+  }
+  return spanning_record_;
+}
+
+// An entry's own errors. Its fields are read through a bounds-checked reader:
+// a record that ends inside fields 1 to 11 is 70 (as an empty target name),
+// one that ends inside the data is 72 (the data size is larger than the
+// entry), one that ends inside the data checksum is 100.
+int ArchiveReader::next(FileEntry& e) {
+  if (index_ >= entry_count()) return kArchiveBytesLeft;
+  // Chunks the previous record used up go now: its data was valid until here.
+  while (!chunks_.empty() && front_used_ == chunks_.front().size()) {
+    chunks_.pop_front();
+    front_used_ = 0;
+  }
+  for (;;) {
+    if (buffered_ >= 4 && buffered_ - 4 >= peek_u32()) break;
+    if (int error = load_chunk()) return error;
+  }
+  const std::uint32_t length = peek_u32();
+  take(4);
+  ByteReader in(take(length));
+
+  const int i = index_;
+  progress_->post_progress(kFirstEntryProgress +
+                           static_cast<int>(std::int64_t(i) * kEntryProgressSpan / entry_count()));
+
+  e.target_name = std::string(in.cstring());
+  if (e.target_name.empty()) return kEntryFields;
+  e.kind = in.u32();
+  e.flags = in.u32();
+  e.attributes = in.u32();
+  for (std::int32_t* v : {&e.time.year, &e.time.month, &e.time.day, &e.time.hour, &e.time.minute, &e.time.second})
+    *v = in.i32();
+  e.label = std::string(in.cstring());
+  e.extra_1 = e.has_extra_1() ? std::string(in.cstring()) : std::string();
+  e.parameter_text = std::string(in.cstring());
+  e.wide_name = in.wstring();
+  e.extra_2 = std::string(in.cstring());
+  e.package_ui_level = 0;
+  if (e.kind == kPackageKind) {
+    e.package_ui_level = in.i32();
+    if (silent_) e.package_ui_level = kSilentPackageUiLevel;
+  }
+  if (in.overran()) return kEntryFields;
+
+  const std::int32_t size = data_sizes_[static_cast<std::size_t>(i)];
+  if (size < 0) return kDataSizeNegative;
+  if (size > kMaxFileDataSize) return kDataSizeTooLarge;
+  e.data = in.bytes(static_cast<std::size_t>(size));
+  if (in.overran()) return kDataSizeTooLarge;
+  e.data_checksum = in.u32();
+  if (in.overran() || additive_checksum(e.data) != e.data_checksum) return kDataChecksum;
+
+  ++index_;
+  if (index_ == entry_count()) return end_checks();
+  return 0;
+}
+
+int ArchiveReader::end_checks() const {
+  if (cursor_ != archive_.size()) return kArchiveBytesLeft;
+  if (buffered_ != 0) return kChunkBytesLeft;
+  return 0;
+}
+
+int ArchiveReader::finish() {
+  if (index_ < entry_count()) return kArchiveBytesLeft;
+  if (int error = end_checks()) return error;
+  progress_->post_progress(kEntriesDoneProgress);
+  return 0;
+}
+
+}  // namespace setup

@@ -1,0 +1,58 @@
+#include "zlib_codec.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace setup {
+
+Inflated inflate_bytes(std::span<const std::uint8_t> input) {
+  Inflated result;
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return result;
+
+  std::vector<std::uint8_t>& out = result.bytes;
+  out.reserve(3 * input.size() + 1024);
+  std::size_t used = 0;
+  bool failed = false;
+  for (std::size_t at = 0; at < input.size() && !failed;) {
+    const std::size_t piece = std::min(kInflatePiece, input.size() - at);
+    z.next_in = const_cast<Bytef*>(input.data() + at);
+    z.avail_in = static_cast<uInt>(piece);
+    do {
+      // resize() keeps the reserved room and grows it geometrically.
+      out.resize(used + kInflatePiece);
+      z.next_out = out.data() + used;
+      z.avail_out = static_cast<uInt>(kInflatePiece);
+      const int status = inflate(&z, Z_NO_FLUSH);
+      used += kInflatePiece - z.avail_out;
+      if (status == Z_STREAM_ERROR) {
+        failed = true;
+        break;
+      }
+      if (status == Z_STREAM_END) result.complete = true;
+    } while (z.avail_out == 0);
+    at += piece;
+  }
+  inflateEnd(&z);
+  out.resize(used);
+  result.ok = !failed;
+  return result;
+}
+
+std::vector<std::uint8_t> deflate_bytes(std::span<const std::uint8_t> input, int level) {
+  z_stream z{};
+  if (deflateInit(&z, level) != Z_OK) return {};
+  std::vector<std::uint8_t> out(deflateBound(&z, static_cast<uLong>(input.size())));
+  z.next_in = const_cast<Bytef*>(input.data());
+  z.avail_in = static_cast<uInt>(input.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  const int status = deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  if (status != Z_STREAM_END) return {};
+  return out;
+}
+
+}  // namespace setup
