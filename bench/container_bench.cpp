@@ -127,7 +127,8 @@ void PlainInflate(benchmark::State& state) {
   for (auto _ : state) {
     for (auto chunk : a.stored_chunks) {
       uLongf size = uLongf(out.size());
-      if (uncompress(out.data(), &size, chunk.data(), uLong(chunk.size())) != Z_OK) state.SkipWithError("inflate failed");
+      if (uncompress(out.data(), &size, chunk.data(), uLong(chunk.size())) != Z_OK)
+        state.SkipWithError("inflate failed");
       benchmark::DoNotOptimize(out.data());
     }
   }

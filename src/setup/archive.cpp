@@ -179,31 +179,37 @@ std::uint32_t ArchiveReader::peek_u32() const {
          (std::uint32_t(bytes[3]) << 24);
 }
 
-// The next n buffered bytes (the caller made sure they are there). A record
-// inside one chunk is used in place; one that spans chunks is gathered.
-std::span<const std::uint8_t> ArchiveReader::take(std::size_t n) {
-  //GUARD
-  buffered_ -= n;
-  const std::vector<std::uint8_t>& front = chunks_.front();
-  if (front.size() - front_used_ >= n) {
-    std::span<const std::uint8_t> in_place(front.data() + front_used_, n);
-    front_used_ += n;
-    return in_place;
+void ArchiveReader::drop_used_chunks() {
+  while (!chunks_.empty() && front_used_ == chunks_.front().size()) {
+    chunks_.pop_front();
+    front_used_ = 0;
   }
-  spanning_record_.resize(n);
-  std::size_t got = 0;
-  while (got < n) {
-    const std::vector<std::uint8_t>& chunk = chunks_.front();
-    const std::size_t piece = std::min(n - got, chunk.size() - front_used_);
-    std::memcpy(spanning_record_.data() + got, chunk.data() + front_used_, piece);
-    got += piece;
-    front_used_ += piece;
-    if (front_used_ == chunk.size()) {
-      chunks_.pop_front();
-      front_used_ = 0;
+}
+
+// Gathers the next n bytes of the entry stream into spanning_record_,
+// loading chunks as they are needed. Each chunk's bytes are moved over as it
+// arrives, so a large file never sits in memory twice. The room reserved
+// once follows the expected size, but never more than the rest of the
+// archive can decode to, whatever a hostile length says.
+int ArchiveReader::gather(std::size_t n, std::size_t expected) {
+  constexpr std::uint64_t kMaxInflateRatio = 1032;  // zlib's limit
+  const std::uint64_t possible =
+      buffered_ + std::uint64_t(archive_.size() - cursor_) * (compressed_ ? kMaxInflateRatio : 1);
+  spanning_record_.clear();
+  spanning_record_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>({n, expected, possible})));
+  while (spanning_record_.size() < n) {
+    drop_used_chunks();
+    if (chunks_.empty()) {
+      if (int error = load_chunk()) return error;
+      continue;
     }
+    const std::vector<std::uint8_t>& chunk = chunks_.front();
+    const std::size_t piece = std::min(n - spanning_record_.size(), chunk.size() - front_used_);
+    spanning_record_.insert(spanning_record_.end(), chunk.begin() + front_used_, chunk.begin() + front_used_ + piece);
+    front_used_ += piece;
+    buffered_ -= piece;
   }
-  return spanning_record_;
+  return 0;
 }
 
 // An entry's own errors. Its fields are read through a bounds-checked reader:
@@ -212,20 +218,40 @@ std::span<const std::uint8_t> ArchiveReader::take(std::size_t n) {
 // entry), one that ends inside the data checksum is 100.
 int ArchiveReader::next(FileEntry& e) {
   if (index_ >= entry_count()) return kArchiveBytesLeft;
-  // Chunks the previous record used up go now: its data was valid until here.
-  while (!chunks_.empty() && front_used_ == chunks_.front().size()) {
-    chunks_.pop_front();
-    front_used_ = 0;
-  }
-  for (;;) {
-    if (buffered_ >= 4 && buffered_ - 4 >= peek_u32()) break;
-    if (int error = load_chunk()) return error;
-  }
-  const std::uint32_t length = peek_u32();
-  take(4);
-  ByteReader in(take(length));
-
   const int i = index_;
+  // Chunks the previous record used up go now: its data was valid until here.
+  drop_used_chunks();
+
+  while (buffered_ < 4)
+    if (int error = load_chunk()) return error;
+  const std::uint32_t length = peek_u32();
+  std::size_t prefix_left = 4;
+  while (prefix_left > 0) {
+    drop_used_chunks();
+    const std::size_t piece = std::min(prefix_left, chunks_.front().size() - front_used_);
+    front_used_ += piece;
+    buffered_ -= piece;
+    prefix_left -= piece;
+  }
+  drop_used_chunks();
+
+  std::span<const std::uint8_t> record;
+  if (length == 0) {
+    // An empty record: the fields below overrun.
+  } else if (!chunks_.empty() && chunks_.front().size() - front_used_ >= length) {
+    // The whole record lies in one chunk: used in place.
+    record = std::span(chunks_.front()).subspan(front_used_, length);
+    front_used_ += length;
+    buffered_ -= length;
+  } else {
+    const std::int32_t expected_data = data_sizes_[static_cast<std::size_t>(i)];
+    const std::size_t expected =
+        (expected_data >= 0 && expected_data <= kMaxFileDataSize ? std::size_t(expected_data) : 0) + (64 << 10);
+    if (int error = gather(length, expected)) return error;
+    record = spanning_record_;
+  }
+  ByteReader in(record);
+
   progress_->post_progress(kFirstEntryProgress +
                            static_cast<int>(std::int64_t(i) * kEntryProgressSpan / entry_count()));
 

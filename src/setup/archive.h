@@ -110,8 +110,9 @@ BuiltArchive build_archive(std::span<const FileEntry> entries, std::size_t chunk
 
 // Walks the archive's entries in order. Chunks are decoded one at a time on
 // demand into a first-in, first-out queue of buffers, so that memory holds
-// only the chunks the current record spans. The archive bytes and the head
-// must outlive the reader.
+// only the chunks the current record spans. A record inside one chunk is
+// used in place; one that spans chunks is gathered as they arrive. The
+// archive bytes and the head must outlive the reader.
 class ArchiveReader {
  public:
   // compressed: ProductFlags low bit 0x20; silent: the run is silent (kind 11
@@ -141,7 +142,8 @@ class ArchiveReader {
   int load_chunk();
   int end_checks() const;
   std::uint32_t peek_u32() const;
-  std::span<const std::uint8_t> take(std::size_t n);
+  void drop_used_chunks();
+  int gather(std::size_t n, std::size_t expected);
 
   std::span<const std::uint8_t> archive_;
   std::span<const std::int32_t> data_sizes_;

@@ -206,25 +206,36 @@ std::uint32_t stub_checksum(std::span<const std::uint8_t> file, std::uint32_t en
   return additive_checksum(bytes);
 }
 
-int strip_section(std::span<const std::uint8_t> file, std::string_view name, std::vector<std::uint8_t>& image) {
-  SectionSearch found = find_section(file.first(std::min(file.size(), kMaxPeHeadersSize)), name);
+FileRange section_tail(std::span<const std::uint8_t> headers, std::string_view name, std::uint64_t file_size) {
+  FileRange tail{file_size, file_size};
+  SectionSearch found = find_section(headers.first(std::min(headers.size(), kMaxPeHeadersSize)), name);
   PeHeaders h;
   std::string error;
-  if (!found.found || found.error || !read_pe_headers(file, h, error)) return 42;
+  if (!found.found || found.error || !read_pe_headers(headers, h, error)) return tail;
   std::uint64_t section_end = std::uint64_t(found.entry.file_position) + found.entry.raw_size;
   // A signature lies behind everything else; it is dropped, not copied.
-  std::uint64_t file_end = file.size();
-  if (h.certificate_size && h.certificate_position >= section_end && h.certificate_position <= file.size())
-    file_end = h.certificate_position;
+  std::uint64_t end = file_size;
+  if (h.certificate_size && h.certificate_position >= section_end && h.certificate_position <= file_size)
+    end = h.certificate_position;
   // When the section's data is the last in the file, what follows it (the
   // archive read from the file may run on behind the raw data) belongs to the
   // installation data too and goes with it.
-  if (section_extent(file, h, found.index).file_end <= found.entry.file_position || section_end > file_end)
-    section_end = file_end;
-  std::uint32_t removed = static_cast<std::uint32_t>(section_end - found.entry.file_position);
+  if (section_extent(headers, h, found.index).file_end <= found.entry.file_position || section_end > end)
+    return {end, end};
+  return {section_end, end};
+}
 
-  image.assign(file.begin(), file.begin() + found.entry.file_position);
-  image.insert(image.end(), file.begin() + section_end, file.begin() + file_end);
+int uninstaller_image(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
+                      std::string_view name, std::vector<std::uint8_t>& image) {
+  SectionSearch found = find_section(before.first(std::min(before.size(), kMaxPeHeadersSize)), name);
+  PeHeaders h;
+  std::string error;
+  if (!found.found || found.error || before.size() < found.entry.file_position || !read_pe_headers(before, h, error))
+    return 42;
+  std::uint32_t removed = found.entry.raw_size;
+
+  image.assign(before.begin(), before.begin() + found.entry.file_position);
+  image.insert(image.end(), after.begin(), after.end());
 
   std::uint32_t count = h.section_count;
   put_u16(image, h.pe_header + kPeSectionCountOffset, static_cast<std::uint16_t>(count - 1));
@@ -249,6 +260,14 @@ int strip_section(std::span<const std::uint8_t> file, std::string_view name, std
   }
   update_pe_checksum(image);
   return 0;
+}
+
+int strip_section(std::span<const std::uint8_t> file, std::string_view name, std::vector<std::uint8_t>& image) {
+  SectionSearch found = find_section(file.first(std::min(file.size(), kMaxPeHeadersSize)), name);
+  if (!found.found || found.error) return 42;
+  FileRange tail = section_tail(file, name, file.size());
+  return uninstaller_image(file.first(found.entry.file_position), file.subspan(tail.begin, tail.end - tail.begin),
+                           name, image);
 }
 
 }  // namespace setup

@@ -61,4 +61,17 @@ std::uint32_t stub_checksum(std::span<const std::uint8_t> file, std::uint32_t en
 // are not all present.
 int strip_section(std::span<const std::uint8_t> file, std::string_view name, std::vector<std::uint8_t>& image);
 
+// The same in parts, for a runtime that does not hold its whole file in
+// memory. `headers` are the file's first bytes (through the section table);
+// section_tail() tells which range of the file behind the section belongs to
+// the image (none when the section's data is the last in the file);
+// `before` is the file up to the section and `after` that range.
+struct FileRange {
+  std::uint64_t begin = 0;
+  std::uint64_t end = 0;
+};
+FileRange section_tail(std::span<const std::uint8_t> headers, std::string_view name, std::uint64_t file_size);
+int uninstaller_image(std::span<const std::uint8_t> before, std::span<const std::uint8_t> after,
+                      std::string_view name, std::vector<std::uint8_t>& image);
+
 }  // namespace setup

@@ -18,7 +18,8 @@ Bytes bytes_of(std::string_view text) { return Bytes(text.begin(), text.end()); 
 
 Bytes hex(std::string_view digits) {
   Bytes b;
-  for (std::size_t i = 0; i + 1 < digits.size(); i += 2) b.push_back(std::uint8_t(std::stoul(std::string(digits.substr(i, 2)), nullptr, 16)));
+  for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+    b.push_back(std::uint8_t(std::stoul(std::string(digits.substr(i, 2)), nullptr, 16)));
   return b;
 }
 

@@ -148,7 +148,8 @@ TEST(Section, EachCheckHasItsCode) {
       {"cipher key altered: framing refused", with_head(enciphered, [](auto& h) { h.cipher_key[3] ^= 1; }), 47},
       {"archive size differs", head([](auto& h) { h.archive_size -= 1; }), 46},
       {"total size beyond the section", head([](auto& h) { h.total_size += 1; h.archive_size += 1; }), 46},
-      {"total and archive size near 2^31", head([](auto& h) { h.total_size = 0x7FFFFFFF; h.archive_size = 0x7FFFFFF0; }), 46},
+      {"total and archive size near 2^31",
+       head([](auto& h) { h.total_size = 0x7FFFFFFF, h.archive_size = 0x7FFFFFF0; }), 46},
       {"archive checksum", head([](auto& h) { h.archive_checksum += 1; }), 55},
       {"a flipped settings byte", flip(scrambled, head_size + 40), 25},
   };
@@ -233,7 +234,8 @@ TEST(Section, ArchiveReadFromTheFile) {
   EXPECT_EQ(setup::locate_archive_in_file(5000 + 200 + 1001, 5000, 200, head).error, 46);
   EXPECT_EQ(setup::locate_archive_in_file(5000 + 200 + 999, 5000, 200, head).error, 46);
   EXPECT_EQ(setup::locate_archive_in_file(100, 5000, 200, head).error, 46);  // section beyond the file
-  EXPECT_EQ(setup::archive_read_failure_text(1000, 5200), "Error code 2: failed to read archive data\r\nsize=1000 pos=5200");
+  EXPECT_EQ(setup::archive_read_failure_text(1000, 5200),
+            "Error code 2: failed to read archive data\r\nsize=1000 pos=5200");
 }
 
 TEST(Section, WriterRefusesWhatTheHeadCannotHold) {

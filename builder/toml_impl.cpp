@@ -1,0 +1,3 @@
+// The one translation unit that holds toml++'s implementation.
+#define TOML_IMPLEMENTATION
+#include "toml_include.h"
