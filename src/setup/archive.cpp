@@ -66,7 +66,7 @@ std::vector<std::uint8_t> encode_chunk(std::span<const std::uint8_t> plain, cons
 }
 
 int decode_chunk(std::span<const std::uint8_t> stored, const Cipher* cipher, bool compressed,
-                 std::vector<std::uint8_t>& plain) {
+                 ByteBuffer& plain) {
   std::span<const std::uint8_t> packed = stored;
   std::vector<std::uint8_t> deciphered;
   if (cipher) {
@@ -75,7 +75,7 @@ int decode_chunk(std::span<const std::uint8_t> stored, const Cipher* cipher, boo
     packed = deciphered;
   }
   if (!compressed) {
-    plain = deciphered.empty() ? std::vector<std::uint8_t>(packed.begin(), packed.end()) : std::move(deciphered);
+    plain.assign(packed.begin(), packed.end());
     return 0;
   }
   Inflated inflated = inflate_bytes(packed);
@@ -158,7 +158,7 @@ int ArchiveReader::load_chunk() {
   auto stored = archive_.subspan(cursor_ + kChunkHeadSize, static_cast<std::size_t>(size));
   if (additive_checksum(stored) != checksum) return kChunkChecksum;
 
-  std::vector<std::uint8_t> plain;
+  ByteBuffer plain;
   if (int error = decode_chunk(stored, cipher_ ? &*cipher_ : nullptr, compressed_, plain)) return error;
   cursor_ += kChunkHeadSize + stored.size();
   ++chunks_loaded_;
@@ -203,7 +203,7 @@ int ArchiveReader::gather(std::size_t n, std::size_t expected) {
       if (int error = load_chunk()) return error;
       continue;
     }
-    const std::vector<std::uint8_t>& chunk = chunks_.front();
+    const ByteBuffer& chunk = chunks_.front();
     const std::size_t piece = std::min(n - spanning_record_.size(), chunk.size() - front_used_);
     spanning_record_.insert(spanning_record_.end(), chunk.begin() + front_used_, chunk.begin() + front_used_ + piece);
     front_used_ += piece;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_buffer.h"
 #include "byte_stream.h"
 #include "cipher.h"
 #include "container_progress.h"
@@ -71,7 +72,7 @@ std::vector<std::uint8_t> encode_chunk(std::span<const std::uint8_t> plain, cons
 // The reverse of encode_chunk for the stored bytes (after size and checksum):
 // deciphers and inflates as asked. 0, or 60 when the bytes do not decode.
 int decode_chunk(std::span<const std::uint8_t> stored, const Cipher* cipher, bool compressed,
-                 std::vector<std::uint8_t>& plain);
+                 ByteBuffer& plain);
 
 // Builds the entry stream and cuts it into plain chunks of chunk_size bytes
 // (the last may be shorter); a record may span chunks and a chunk may hold
@@ -154,10 +155,10 @@ class ArchiveReader {
   ContainerProgress no_progress_;
 
   std::size_t cursor_ = 0;  // next chunk in the archive
-  std::deque<std::vector<std::uint8_t>> chunks_;
+  std::deque<ByteBuffer> chunks_;
   std::size_t front_used_ = 0;  // bytes of chunks_.front() already taken
   std::size_t buffered_ = 0;    // bytes of all chunks not yet taken
-  std::vector<std::uint8_t> spanning_record_;
+  ByteBuffer spanning_record_;
   int index_ = 0;
   int chunks_loaded_ = 0;
 };

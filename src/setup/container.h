@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "byte_buffer.h"
 #include "container_progress.h"
 #include "section_head.h"
 
@@ -22,7 +23,7 @@ struct OpenedSection {
   // The inflated settings block, for the settings reader; its checksum is
   // compared with the head's settings key once the first settings are read
   // (check_settings_checksum).
-  std::vector<std::uint8_t> settings_stream;
+  ByteBuffer settings_stream;
   // Where the archive begins, counted from the section's first byte.
   std::size_t archive_offset = 0;
 };

@@ -11,7 +11,7 @@ Inflated inflate_bytes(std::span<const std::uint8_t> input) {
   z_stream z{};
   if (inflateInit(&z) != Z_OK) return result;
 
-  std::vector<std::uint8_t>& out = result.bytes;
+  ByteBuffer& out = result.bytes;
   out.reserve(3 * input.size() + 1024);
   std::size_t used = 0;
   bool failed = false;

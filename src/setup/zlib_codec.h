@@ -5,6 +5,8 @@
 #include <span>
 #include <vector>
 
+#include "byte_buffer.h"
+
 namespace setup {
 
 inline constexpr std::size_t kInflatePiece = 16384;
@@ -16,7 +18,7 @@ struct Inflated {
   bool ok = false;
   // The stream's end was reached; damaged or cut streams leave it false.
   bool complete = false;
-  std::vector<std::uint8_t> bytes;
+  ByteBuffer bytes;
 };
 
 // Feeds the input in pieces of at most 16,384 bytes and drains the output in

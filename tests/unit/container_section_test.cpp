@@ -1,5 +1,6 @@
 // The section as a whole: the writer and the opening steps, the head's
 // checks, the archive's location and verification, and damaged sections.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -74,7 +75,7 @@ TEST(Section, RoundTripInEveryStorageForm) {
       EXPECT_EQ(opened.head.stub_checksum, 0x11223344u);
       EXPECT_EQ(opened.head.total_size, std::int32_t(section.size()));
       EXPECT_EQ(opened.head.data_sizes, (std::vector<std::int32_t>{300, 0, 1000}));
-      EXPECT_TRUE(opened.settings_stream == s.settings);
+      EXPECT_TRUE(std::ranges::equal(opened.settings_stream, s.settings));
       EXPECT_EQ(setup::check_settings_checksum(opened.settings_stream, opened.head.settings_key), 0);
 
       setup::ArchiveInSection archive = setup::locate_archive_in_section(section, opened.head, opened.archive_offset);
