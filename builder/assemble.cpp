@@ -1,77 +1,50 @@
 #include "assemble.h"
 
-#include <atomic>
-#include <fstream>
+#include <cstring>
 #include <random>
 
 #include "checksum.h"
+#include "chunk_encoder.h"
 #include "container.h"
+#include "input_files.h"
 #include "kv_thread.h"
 #include "pe_edit.h"
 #include "pe_image.h"
 #include "section_head.h"
 #include "settings_stream.h"
+#include "utf8_paths.h"
 
 namespace builder {
 namespace {
 
-bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& out, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path.string();
-    return false;
-  }
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0 || size > setup::kMaxFileDataSize) {
-    error = path.string() + ": larger than 1 GB, the most a file entry can hold";
-    return false;
-  }
-  out.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
-    error = "cannot read " + path.string();
-    return false;
-  }
-  return true;
-}
-
+// A fresh key for every build that asks for encipherment without one.
 std::array<std::uint8_t, 8> fresh_key() {
   std::random_device random;
   std::array<std::uint8_t, 8> key;
-  for (auto& b : key) b = static_cast<std::uint8_t>(random());
+  for (std::size_t i = 0; i < key.size(); i += 4) {
+    std::uint32_t word = random();
+    for (std::size_t k = 0; k < 4; ++k) key[i + k] = static_cast<std::uint8_t>(word >> (8 * k));
+  }
   return key;
 }
 
-// Encodes the plain chunks on several threads; the stored archive is their
-// encodings in order.
-std::vector<std::uint8_t> encode_chunks(const std::vector<std::vector<std::uint8_t>>& plain,
-                                        const setup::ChunkCoding& coding, unsigned jobs) {
-  std::vector<std::vector<std::uint8_t>> encoded(plain.size());
-  std::atomic<std::size_t> next{0};
-  auto work = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < plain.size();) encoded[i] = setup::encode_chunk(plain[i], coding);
-  };
-  unsigned threads = std::min<std::size_t>(jobs, plain.size());
-  std::vector<kv::Thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
-  std::size_t total = 0;
-  for (const auto& e : encoded) total += e.size();
-  std::vector<std::uint8_t> archive;
-  archive.reserve(total);
-  for (const auto& e : encoded) archive.insert(archive.end(), e.begin(), e.end());
-  return archive;
+void put_u32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
 
+std::size_t stub_checksum_offset() { return 4 + std::strlen(setup::kFormatVersion) + 1 + 3 * 4; }
+
 BuildResult assemble(const Product& product, const BuildOptions& options, const ProgressCallback& progress) {
   BuildResult result;
-  std::vector<std::uint8_t> file;
-  if (!read_whole_file(options.stub, file, result.error)) {
+  if (!read_file_bytes(options.stub, result.stub, result.error)) {
     result.error = "stub: " + result.error;
+    return result;
+  }
+  setup::PeHeaders pe;
+  if (!setup::read_pe_headers(result.stub, pe, result.error)) {
+    result.error = "stub " + path_to_utf8(options.stub) + ": " + result.error;
     return result;
   }
 
@@ -82,68 +55,70 @@ BuildResult assemble(const Product& product, const BuildOptions& options, const 
   }
 
   setup::SectionHead head;
-  head.ProductFlags2 = product.ProductFlags2;
+  head.ProductFlags2 = product.ProductFlags2 & ~setup::kEncipheredDataBit;
   std::optional<setup::Cipher> cipher;
-  if (options.encipher) {
+  if (options.encipher || options.cipher_key || product.encipher) {
     head.ProductFlags2 |= setup::kEncipheredDataBit;
     head.cipher_key = options.cipher_key ? *options.cipher_key : fresh_key();
     cipher = setup::Cipher::from_key(head.cipher_key);
-  } else {
-    head.ProductFlags2 &= ~setup::kEncipheredDataBit;
   }
 
-  // The entry stream, cut into plain chunks as the files are read.
-  std::uint64_t total = 0, done = 0;
+  // The entry stream is cut into plain chunks as the files are read; the
+  // chunks are encoded on every core meanwhile.
+  std::uint64_t total = 0;
   for (const PackedFile& f : product.files) {
     std::error_code ec;
     auto size = std::filesystem::file_size(f.source, ec);
     if (!ec) total += size;
   }
-  setup::EntryStreamWriter stream(options.chunk_size);
-  std::vector<std::vector<std::uint8_t>> plain;
-  std::vector<std::uint8_t> data;
-  for (const PackedFile& f : product.files) {
-    if (!read_whole_file(f.source, data, result.error)) return result;
-    setup::FileEntry entry = f.entry;
-    entry.data = data;
-    if (!stream.add(entry)) {
-      result.error = f.source.string() + ": the file entry is too large";
-      return result;
-    }
-    for (auto& chunk : stream.take_full_chunks()) plain.push_back(std::move(chunk));
-    done += data.size();
-    if (progress) progress(done / 2, total);
-  }
-  if (auto rest = stream.take_rest(); !rest.empty()) plain.push_back(std::move(rest));
-  head.data_sizes = stream.data_sizes();
-  head.entry_count = static_cast<std::int32_t>(head.data_sizes.size());
-
+  auto report = [&](std::uint64_t done) {
+    if (progress) progress(std::min(done, total), total);
+  };
   setup::ChunkCoding coding;
   coding.compress = product.settings.ProductFlags.has_low(setup::kCompressedChunksBit);
   coding.level = options.level;
   coding.cipher = cipher ? &*cipher : nullptr;
-  unsigned jobs = options.jobs ? options.jobs : kv::hardware_threads();
-  std::vector<std::uint8_t> archive = encode_chunks(plain, coding, jobs);
-  plain.clear();
-  if (progress) progress(total, total);
+  std::vector<std::uint8_t> archive;
+  {
+    ChunkEncoder encoder(coding, options.jobs ? options.jobs : kv::hardware_threads());
+    setup::EntryStreamWriter stream(options.chunk_size);
+    std::vector<std::uint8_t> data;
+    for (const PackedFile& f : product.files) {
+      if (!read_file_bytes(f.source, data, result.error, setup::kMaxFileDataSize)) return result;
+      setup::FileEntry entry = f.entry;
+      entry.data = data;
+      if (!stream.add(entry)) {
+        result.error = path_to_utf8(f.source) + ": the file entry is too large";
+        return result;
+      }
+      for (auto& chunk : stream.take_full_chunks()) encoder.add(std::move(chunk));
+      report(encoder.plain_bytes_done());
+    }
+    if (auto rest = stream.take_rest(); !rest.empty()) encoder.add(std::move(rest));
+    archive = encoder.finish([&] { report(encoder.plain_bytes_done()); });
+    head.data_sizes = stream.data_sizes();
+    head.entry_count = static_cast<std::int32_t>(head.data_sizes.size());
+  }
+  report(total);
 
   setup::WrittenSection section = setup::write_section(head, settings.stream, archive, options.level);
   if (!section.error.empty()) {
     result.error = section.error;
     return result;
   }
+  std::size_t archive_offset = section.bytes.size() - archive.size();
+  std::vector<std::uint8_t>().swap(archive);
 
   // The stub checksum covers the headers as they are with the section added,
-  // so the section is placed first and its head filled in afterwards (the
-  // head's size does not depend on the checksum's value).
-  std::size_t archive_offset = section.bytes.size() - archive.size();
+  // so the section is placed first and the checksum filled in afterwards.
+  std::vector<std::uint8_t> file = result.stub;
   setup::NewSection placed;
   if (!setup::append_section(file, setup::kSetupSectionName, section.bytes, placed, result.error,
-                             product.settings.archive_from_file, archive_offset))
+                             product.settings.archive_from_file, archive_offset)) {
+    result.error = "stub " + path_to_utf8(options.stub) + ": " + result.error;
     return result;
-  head.stub_checksum = setup::stub_checksum(file, placed.file_position);
-  setup::WrittenSection final_section = setup::write_section(head, settings.stream, archive, options.level);
-  std::copy(final_section.bytes.begin(), final_section.bytes.end(), file.begin() + placed.file_position);
+  }
+  put_u32(file, placed.file_position + stub_checksum_offset(), setup::stub_checksum(file, placed.file_position));
   setup::update_pe_checksum(file);
   result.bytes = std::move(file);
   return result;

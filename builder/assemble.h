@@ -24,6 +24,7 @@ struct Product {
   setup::Settings settings;
   std::uint32_t ProductFlags2 = 0;
   std::vector<PackedFile> files;
+  bool encipher = false;  // the description asks for enciphered data
 };
 
 struct BuildOptions {
@@ -31,18 +32,24 @@ struct BuildOptions {
   int level = 9;                       // zlib level of the archive and the settings
   unsigned jobs = 0;                   // compressing threads; 0 = one per core
   std::size_t chunk_size = 1 << 20;    // plain bytes per archive chunk
-  bool encipher = false;               // ProductFlags2 bit 0x1000
-  std::optional<std::array<std::uint8_t, 8>> cipher_key;  // fixed key (tests); else random
+  bool encipher = false;               // ProductFlags2 bit 0x1000 (also when the product asks)
+  std::optional<std::array<std::uint8_t, 8>> cipher_key;  // fixed key (tests); else a fresh random one
 };
 
-// Reports the bytes of file data packed so far out of the total.
+// Reports the bytes of file data packed so far out of the total; called on
+// the calling thread.
 using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t total)>;
 
 struct BuildResult {
-  std::vector<std::uint8_t> bytes;
-  std::string error;  // empty on success
+  std::vector<std::uint8_t> bytes;  // the installer
+  std::vector<std::uint8_t> stub;   // the stub it was made from
+  std::string error;                // empty on success
 };
 
 BuildResult assemble(const Product& product, const BuildOptions& options, const ProgressCallback& progress = {});
+
+// Where the head's stub checksum lies in the section (after the magic, the
+// format version and three 32-bit fields).
+std::size_t stub_checksum_offset();
 
 }  // namespace builder

@@ -24,6 +24,16 @@ std::string type_name(const toml::node& node) {
   }
 }
 
+// How the author writes a sub-table: [wizard.styles], [[uninstall.values]],
+// or, inside an array's table, "[[files]] shortcut".
+std::string child_name(const std::string& parent, std::string_view key, bool array) {
+  std::string k(key);
+  if (parent.empty()) return array ? "[[" + k + "]]" : "[" + k + "]";
+  if (parent.rfind("[[", 0) == 0) return parent + " " + k;
+  std::string inner = parent.substr(1, parent.size() - 2);
+  return array ? "[[" + inner + "." + k + "]]" : "[" + inner + "." + k + "]";
+}
+
 }  // namespace
 
 Description::Description(std::filesystem::path file) : file_(std::move(file)), base_(file_.parent_path()) {}
@@ -63,7 +73,9 @@ std::string choice_list(std::initializer_list<Choice> choices) {
   std::size_t i = 0;
   for (const Choice& c : choices) {
     if (i) out += (i + 1 == choices.size()) ? " or " : ", ";
-    out += "\"" + std::string(c.first) + "\"";
+    out += '"';
+    out += c.first;
+    out += '"';
     ++i;
   }
   return out;
@@ -87,7 +99,10 @@ const toml::node* Table::node(std::string_view key) {
 
 void Table::fail(std::string_view key, std::string_view message) {
   const toml::node* at = table_ ? table_->get(key) : nullptr;
-  std::string text = name_ + (key.empty() ? "" : " " + std::string(key)) + ": " + std::string(message);
+  std::string text = name_;
+  if (name_.empty()) text = child_name(name_, key, at && at->is_array_of_tables());
+  else if (!key.empty()) text.append(" ").append(key);
+  text.append(": ").append(message);
   if (at)
     description_->fail(at->source(), text);
   else if (table_ && table_->source().begin)
@@ -237,11 +252,19 @@ std::optional<std::filesystem::path> Table::file(std::string_view key) {
   return path;
 }
 
+std::vector<std::pair<std::string, const toml::node*>> Table::entries() {
+  std::vector<std::pair<std::string, const toml::node*>> out;
+  if (!table_) return out;
+  for (const auto& [key, value] : *table_) {
+    known_.emplace(key.str());
+    out.emplace_back(std::string(key.str()), &value);
+  }
+  return out;
+}
+
 Table Table::table(std::string_view key) {
   const toml::node* n = node(key);
-  std::string name = name_.size() > 2 && name_.front() == '[' && name_[1] != '['
-                         ? name_.substr(0, name_.size() - 1) + "." + std::string(key) + "]"
-                         : name_ + " " + std::string(key);
+  std::string name = child_name(name_, key, false);
   if (n && !n->is_table()) {
     fail(key, "expected a table, found " + type_name(*n));
     return Table(*description_, nullptr, name);
@@ -254,7 +277,7 @@ std::vector<Table> Table::tables(std::string_view key) {
   const toml::node* n = node(key);
   if (!n) return out;
   const toml::array* list = n->as_array();
-  std::string name = "[[" + (name_.empty() ? "" : name_.substr(1, name_.size() - 2) + ".") + std::string(key) + "]]";
+  std::string name = child_name(name_, key, true);
   if (!list || !list->is_array_of_tables()) {
     fail(key, "expected tables ([[" + std::string(key) + "]] sections), found " + type_name(*n));
     return out;

@@ -25,6 +25,7 @@ class Description {
   explicit Description(std::filesystem::path file);
 
   const std::filesystem::path& file() const { return file_; }
+  const std::filesystem::path& base() const { return base_; }
   // A path written in the description (forward slashes or backslashes),
   // relative to the description's folder unless absolute.
   std::filesystem::path resolve(std::string_view written) const;
@@ -75,6 +76,9 @@ class Table {
   std::optional<std::vector<std::int64_t>> choices(std::string_view key, std::initializer_list<Choice> choices);
   // A list of texts.
   std::optional<std::vector<std::string>> texts(std::string_view key);
+
+  // Every key and value, in key order; all count as known.
+  std::vector<std::pair<std::string, const toml::node*>> entries();
 
   // A sub-table (not present when the key is absent).
   Table table(std::string_view key);

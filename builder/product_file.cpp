@@ -1,107 +1,125 @@
 #include "product_file.h"
 
-#include <toml++/toml.h>
-
-#include <algorithm>
-#include <chrono>
-#include <sstream>
-
-#include "english_strings.h"
+#include "input_files.h"
 #include "kv_core.h"
+#include "product_reading.h"
+#include "settings_stream.h"
+#include "utf8_paths.h"
 
 namespace builder {
-namespace {
 
-std::u16string u16(std::string_view utf8) { return kv::utf8_to_utf16(utf8); }
+std::u16string utf16(std::string_view utf8) { return kv::utf8_to_utf16(utf8); }
 
-std::string where(const std::filesystem::path& file, const toml::source_region& at) {
-  std::ostringstream out;
-  out << file.string() << ":" << at.begin.line << ":" << at.begin.column << ": ";
-  return out.str();
+std::optional<std::string> windows_1252(Table& table, std::string_view key, std::u16string_view text) {
+  std::string out = kv::utf16_to_cp1252(text);
+  if (kv::cp1252_to_utf16(out) != text) {
+    table.fail(key, "holds characters that Windows-1252 text cannot hold");
+    return std::nullopt;
+  }
+  return out;
 }
 
-setup::StringTable english_table() {
-  int count = english_string_count();
-  std::vector<std::u16string> texts(static_cast<std::size_t>(count));
-  for (const EnglishString& s : kEnglishStrings) texts[static_cast<std::size_t>(s.number)] = u16(s.text);
-  setup::StringTable table;
-  table.assign({u"English"}, count, std::move(texts));
-  return table;
+std::optional<std::string> ascii(Table& table, std::string_view key, std::string_view utf8) {
+  if (!kv::is_ascii(utf8)) {
+    table.fail(key, "expected plain ASCII text");
+    return std::nullopt;
+  }
+  return std::string(utf8);
 }
 
-setup::DateTimeRecord utc_time_of(const std::filesystem::path& path) {
-  std::error_code ec;
-  auto when = std::filesystem::last_write_time(path, ec);
-  setup::DateTimeRecord t;
-  if (ec) return t;
-  auto system = std::chrono::file_clock::to_sys(when);
-  auto days = std::chrono::floor<std::chrono::days>(system);
-  std::chrono::year_month_day ymd(days);
-  std::chrono::hh_mm_ss hms(std::chrono::floor<std::chrono::seconds>(system - days));
-  t.year = int(ymd.year());
-  t.month = int(unsigned(ymd.month()));
-  t.day = int(unsigned(ymd.day()));
-  t.hour = int(hms.hours().count());
-  t.minute = int(hms.minutes().count());
-  t.second = int(hms.seconds().count());
-  return t;
+bool within(Table& table, std::string_view key, std::size_t bytes, std::size_t max, std::string_view unit) {
+  if (bytes <= max) return true;
+  table.fail(key, "too long: " + std::to_string(bytes) + " " + std::string(unit) + ", at most " +
+                      std::to_string(max));
+  return false;
 }
 
-}  // namespace
-
-ProductLoad load_product(const std::filesystem::path& description) {
-  ProductLoad load;
-  toml::table doc;
-  try {
-    doc = toml::parse_file(description.string());
-  } catch (const toml::parse_error& e) {
-    load.error = where(description, e.source()) + std::string(e.description());
-    return load;
+std::optional<std::vector<std::uint8_t>> binary_file(Table& table, std::string_view key, FileCheck check,
+                                                     std::string_view what) {
+  std::optional<std::filesystem::path> path = table.file(key);
+  if (!path) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!read_file_bytes(*path, bytes, error)) {
+    table.fail(key, error);
+    return std::nullopt;
   }
-  std::filesystem::path base = description.parent_path();
-  setup::Settings& s = load.product.settings;
-  s.ProductFlags.low = setup::flags_low::kRegisterUninstaller | setup::flags_low::kCompressedArchive | 0x40;
-  s.strings = english_table();
-  s.UninstallSubdir = u"";
-
-  const toml::table* product = doc["product"].as_table();
-  if (!product) {
-    load.error = description.string() + ": missing [product] table";
-    return load;
+  if (check && !check(bytes)) {
+    table.fail(key, path_to_utf8(*path) + " is not " + std::string(what));
+    return std::nullopt;
   }
-  s.DisplayName = u16(product->get_as<std::string>("name") ? product->get_as<std::string>("name")->get() : "");
-  if (s.DisplayName.empty()) {
-    load.error = where(description, product->source()) + "[product] needs a name";
-    return load;
-  }
-  if (auto v = product->get_as<std::string>("version")) s.DisplayVersion = u16(v->get());
-  if (auto v = product->get_as<std::string>("publisher")) s.Publisher = u16(v->get());
-  if (auto v = product->get_as<std::string>("folder")) s.default_installation_folder = u16(v->get());
-  s.uninstall_key_name = s.DisplayName;
-  s.ProductStartMenu = s.DisplayName;
+  return bytes;
+}
 
-  if (const toml::array* files = doc["files"].as_array()) {
-    for (const toml::node& node : *files) {
-      const toml::table* f = node.as_table();
-      auto source = f ? f->get_as<std::string>("source") : nullptr;
-      if (!source) {
-        load.error = where(description, node.source()) + "each [[files]] needs a source";
-        return load;
-      }
-      std::filesystem::path path = base / source->get();
-      if (!std::filesystem::is_regular_file(path)) {
-        load.error = where(description, source->source()) + "no such file: " + path.string();
-        return load;
-      }
-      PackedFile packed;
-      packed.source = path;
-      packed.entry.target_name = kv::to_marked(u16(path.filename().string()));
-      packed.entry.time = utc_time_of(path);
-      if (auto d = f->get_as<std::string>("destination")) packed.entry.wide_name = u16(d->get());
-      if (auto k = f->get_as<int64_t>("kind")) packed.entry.kind = static_cast<std::uint32_t>(k->get());
-      load.product.files.push_back(std::move(packed));
+std::optional<std::uint32_t> colour(Table& table, std::string_view key) {
+  const toml::node* n = table.node(key);
+  if (!n) return std::nullopt;
+  if (const auto* i = n->as_integer(); i && i->get() >= 0 && i->get() <= 0xFFFFFFFF)
+    return static_cast<std::uint32_t>(i->get());
+  if (const auto* s = n->as_string(); s && s->get().size() == 7 && s->get()[0] == '#') {
+    std::uint32_t rgb = 0;
+    bool ok = true;
+    for (char c : s->get().substr(1)) {
+      int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      ok = ok && digit >= 0;
+      rgb = rgb << 4 | static_cast<std::uint32_t>(digit & 0xF);
     }
+    // Stored with red in the low byte.
+    if (ok) return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
   }
+  table.fail(key, "expected a colour \"#RRGGBB\" (or its stored number 0x00BBGGRR)");
+  return std::nullopt;
+}
+
+void read_named_flags(Table& section, std::string_view section_name, FlagWords& flags) {
+  for (const NamedFlag& f : kNamedFlags)
+    if (f.section == section_name)
+      if (std::optional<bool> v = section.flag(f.key)) flags.apply(f, *v);
+}
+
+ProductLoad load_product(const std::filesystem::path& file) {
+  ProductLoad load;
+  Description description(file);
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!read_file_bytes(file, bytes, error, 64u << 20)) {
+    load.error = error;
+    return load;
+  }
+  std::optional<toml::table> document =
+      parse_description(description, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  if (!document) {
+    load.error = description.error();
+    return load;
+  }
+
+  Reading reading{description, load.product};
+  Table root(description, &*document, "");
+  read_product_identity(root, reading);
+  read_behaviour(root, reading);
+  read_look(root, reading);
+  read_texts(root, reading);
+  read_files(root, reading);
+  read_lists(root, reading);
+  read_raw_flags(root, reading);
+  root.finish();
+
+  setup::Settings& s = load.product.settings;
+  s.ProductFlags = reading.flags.product;
+  load.product.ProductFlags2 = reading.flags.flags2;
+  load.product.encipher = (reading.flags.flags2 & setup::flags2::kEnciphered) != 0;
+  // Data whose flag ended up clear (the raw flags may clear any bit) is not
+  // stored; keeping it would make the product differ from what is read back.
+  if (!s.ProductFlags.has_low(setup::flags_low::kRegisterUninstaller)) s.uninstaller_icon.clear();
+  if (!s.ProductFlags.has_low(setup::flags_low::kUpdateOnly)) s.update_only = {};
+
+  // Anything the stream cannot carry as it is would come back different at
+  // installation time; the checks above should have caught it first.
+  if (!description.failed()) {
+    setup::WrittenSettings written = setup::write_settings(s);
+    if (!written.exact()) description.fail("the settings cannot be stored: " + written.problem);
+  }
+  load.error = description.error();
   return load;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Reading a product description (TOML) into a Product.
+// Reading a product description (TOML, docs/product.md) into a Product.
 #include <filesystem>
 #include <string>
 
@@ -9,7 +9,9 @@ namespace builder {
 
 struct ProductLoad {
   Product product;
-  std::string error;  // "file:line:column: what was expected", empty on success
+  // "file:line:column: what was expected" (or "file: ..." for problems with
+  // no place in the text); empty on success.
+  std::string error;
 };
 
 // Paths in the description are relative to its folder.

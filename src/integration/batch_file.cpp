@@ -146,10 +146,10 @@ std::u16string command_interpreter(std::u16string_view comspec, const kv::OsVers
 
 std::u16string batch_command_line(std::u16string_view interpreter, std::u16string_view batch_path,
                                   std::u16string_view capture_path) {
-  std::u16string line = u"\"" + std::u16string(interpreter) + u"\" /c ";
-  std::u16string batch = u"\"" + std::u16string(batch_path) + u"\"";
-  if (capture_path.empty()) return line + batch;
-  return line + u"\"" + batch + u" > \"" + std::u16string(capture_path) + u"\"\"";
+  std::u16string line = u"\"";
+  line.append(interpreter).append(u"\" /c \"\"").append(batch_path).append(u"\"");
+  if (!capture_path.empty()) line.append(u" > \"").append(capture_path).append(u"\"");
+  return line + u'"';
 }
 
 std::u16string batch_output_for_log(std::u16string_view output) {

@@ -58,9 +58,10 @@ std::u16string command_interpreter(std::u16string_view comspec, const kv::OsVers
                                    std::u16string_view windows_folder, std::u16string_view system32_folder);
 
 // "\"interpreter\" /c \"batch\"", with " > \"capture\"" when the output is
-// captured. The command interpreter drops the first and the last quote of
-// what follows /c when it holds more than one quoted name, so such a line is
-// wrapped in one more pair of quotes.
+// captured. What follows /c is wrapped in one more pair of quotes: the
+// command interpreter drops the first and the last quote there whenever the
+// text holds more than one quoted name or a character such as "(" (as in
+// "Program Files (x86)").
 std::u16string batch_command_line(std::u16string_view interpreter, std::u16string_view batch_path,
                                   std::u16string_view capture_path);
 

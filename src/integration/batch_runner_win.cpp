@@ -7,6 +7,7 @@
 #include "batch_file.h"
 #include "dialogs.h"
 #include "file_errors.h"
+#include "file_io_win.h"
 #include "install_log.h"
 #include "os_version.h"
 #include "path_variables_win.h"
@@ -19,11 +20,6 @@ namespace integration {
 namespace {
 
 constexpr DWORD kWaitPollMilliseconds = 75;
-
-bool folder_exists(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 using FolderQuery = UINT(WINAPI*)(LPWSTR, UINT);
 
@@ -69,32 +65,6 @@ int file_error_code(DWORD error) {
   }
 }
 
-bool write_new_file(const std::u16string& path, std::string_view bytes) {
-  kv::UniqueFile file(
-      CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  if (!bytes.empty() && (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) ||
-                         written != bytes.size())) {
-    DWORD error = GetLastError();
-    file.reset();
-    DeleteFileW(kv::as_wide(path));
-    SetLastError(error ? error : ERROR_WRITE_FAULT);
-    return false;
-  }
-  return true;
-}
-
-std::string read_file(const std::u16string& path) {
-  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string bytes;
-  char chunk[4096];
-  DWORD n = 0;
-  while (file && ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr) && n) bytes.append(chunk, n);
-  return bytes;
-}
-
 // Shown unless automatic, and logged.
 void report_failure(const std::u16string& message) {
   if (!setup::modes.automatic) kv::message_box(message, u"Error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
@@ -137,19 +107,19 @@ bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
 
   BatchFile file = build_batch_file(kv::cp1252_to_utf16(commands), engine::path_variable,
                                     setup::modes.automatic || hidden, os);
-  if (!write_new_file(batch_path, file.bytes)) {
-    report_failure(u"Unable to create batch file \"" + batch_path + u"\".\r\n\r\n" + system_error_text(GetLastError()));
+  if (DWORD error = write_whole_file(batch_path, file.bytes); error != ERROR_SUCCESS) {
+    report_failure(u"Unable to create batch file \"" + batch_path + u"\".\r\n\r\n" + system_error_text(error));
     return false;
   }
 
   std::u16string capture_path;
   if (!title.empty()) {
     std::u16string path = prefix + kBatchCaptureName;
-    if (write_new_file(path, {})) {
+    if (DWORD error = write_whole_file(path, std::string_view()); error == ERROR_SUCCESS) {
       capture_path = path;
     } else {
-      engine::log_pieces({"Failed to create batch output capture file.  ",
-                          kv::file_error_text(file_error_code(GetLastError())), "\r\n"});
+      engine::log_pieces({"Failed to create batch output capture file.  ", kv::file_error_text(file_error_code(error)),
+                          "\r\n"});
     }
   }
 
@@ -171,7 +141,7 @@ bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
     kv::UniqueHandle thread_handle(process.hThread);
     wait_responsive(process_handle.get());
     if (!capture_path.empty()) {
-      std::string output = read_file(capture_path);
+      std::string output = read_whole_file(capture_path).value_or("");
       std::u16string text = file.utf8 ? kv::utf8_to_utf16(output) : kv::cp1252_to_utf16(output);
       engine::log_wide(batch_output_for_log(text));
     }

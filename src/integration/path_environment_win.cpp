@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "file_io_win.h"
 #include "install_log.h"
 #include "path_environment.h"
 #include "registry.h"
@@ -11,11 +12,6 @@ namespace {
 constexpr char16_t kEnvironmentKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 // Query, set, create subkey, enumerate, read control.
 constexpr REGSAM kAccess = 0x2000F;
-
-bool folder_exists(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 }  // namespace
 

@@ -34,6 +34,7 @@ struct UninstallValue {
   std::u16string text;
   std::string narrow;
   std::uint32_t number = 0;
+  bool author_value = false;  // the author's own: a failure to write it is reported
   bool operator==(const UninstallValue&) const = default;
 };
 

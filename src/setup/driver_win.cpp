@@ -1,25 +1,377 @@
-// The installation run. For now it verifies the archive and walks every file
-// entry without writing anything; the full sequence replaces it.
+// The installation run: one strictly ordered sequence from the settings to
+// the exit. Refusals show a localised text and end with exit code 1; failures
+// of single actions are logged and collected in the error report.
 #include "driver.h"
+
+#include <windows.h>
+
+#include <vector>
 
 #include "archive.h"
 #include "corrupt_installer.h"
+#include "dialogs.h"
+#include "driver_rules.h"
+#include "driver_state.h"
 #include "exit_routine.h"
+#include "install_log.h"
+#include "install_log_win.h"
 #include "installation_data.h"
+#include "installer_ui.h"
+#include "kv_core.h"
+#include "localised.h"
+#include "os_version.h"
+#include "path_variables.h"
+#include "path_variables_win.h"
+#include "pe_edit.h"
+#include "registry.h"
 #include "run_modes.h"
+#include "settings_system.h"
+#include "uninstall_data.h"
+#include "uninstall_key.h"
+#include "win_handles.h"
+
+#include "driver_steps.h"
 
 namespace setup {
 
-void run_installation() {
-  ContainerProgress progress;
-  open_archive(progress);
-  ArchiveReader reader(installation.archive, installation.head, settings.ProductFlags.has_low(flags_low::kCompressedArchive),
-                       modes.silent, &progress);
-  FileEntry entry;
-  while (reader.index() < reader.entry_count()) {
-    if (int error = reader.next(entry)) corrupt_installer(error);
+DriverState driver;
+
+namespace {
+
+constexpr char16_t kUninstallRoot[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// Refuses the run with localised string n (completed with values); nothing
+// is shown in automatic mode when `quiet_when_automatic`.
+[[noreturn]] void refuse(const std::u16string& text, bool quiet_when_automatic = false) {
+  if (!(quiet_when_automatic && modes.automatic)) kv::message_box(text, localised(21), MB_OK | MB_ICONERROR);
+  exit_installer(1);
+}
+
+[[noreturn]] void refuse_with(int number, std::initializer_list<std::u16string_view> values = {},
+                              bool quiet_when_automatic = false) {
+  refuse(kv::fill_format(localised(number), values), quiet_when_automatic);
+}
+
+bool folder_exists(const std::u16string& path) {
+  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::u16string expanded(std::u16string text) {
+  engine::expand_path_variables(text);
+  return text;
+}
+
+std::u16string system_error_text(DWORD code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::u16string text = n ? kv::from_wide(buffer, n) : u"Error " + kv::to_u16(code);
+  LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) text.pop_back();
+  return text;
+}
+
+// Creates a folder with all its missing levels.
+DWORD create_folders(const std::u16string& path) {
+  if (path.empty() || folder_exists(path)) return ERROR_SUCCESS;
+  std::size_t slash = path.find_last_of(u'\\');
+  if (slash != std::u16string::npos && slash > 2) {
+    DWORD parent = create_folders(path.substr(0, slash));
+    if (parent != ERROR_SUCCESS) return parent;
   }
-  if (int error = reader.finish()) corrupt_installer(error);
+  if (CreateDirectoryW(kv::as_wide(path), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
+  return GetLastError();
+}
+
+std::u16string our_version() { return settings.DisplayVersion; }
+
+// --- Steps 1 to 3: the executable's head, the stub check, the uninstaller image.
+
+void read_head_and_uninstaller_image() {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto read_range = [&](std::uint64_t from, std::uint64_t to, std::vector<std::uint8_t>& out) {
+    out.resize(static_cast<std::size_t>(to - from));
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(from);
+    if (!file || !SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) return false;
+    std::size_t done = 0;
+    while (done < out.size()) {
+      DWORD got = 0;
+      if (!ReadFile(file.get(), out.data() + done, static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1 << 24)),
+                    &got, nullptr) || got == 0)
+        return false;
+      done += got;
+    }
+    return true;
+  };
+  const SectionEntry& entry = installation.section.entry;
+  std::vector<std::uint8_t> head;
+  if (!read_range(0, entry.file_position, head)) corrupt_installer(35);
+
+  if (settings.ProductFlags.has_high(flags_high::kCheckStubChecksum) &&
+      stub_checksum(head, entry.file_position) != installation.head.stub_checksum)
+    corrupt_installer(40);
+
+  if (installation.head.ProductFlags2 & flags2::kUninstallerWithoutSetupSection) {
+    FileRange tail = section_tail(head, kSetupSectionName, installation.file_size);
+    std::vector<std::uint8_t> after;
+    if (!read_range(tail.begin, tail.end, after) ||
+        uninstaller_image(head, after, kSetupSectionName, driver.uninstaller_image) != 0)
+      corrupt_installer(42);
+  }
+}
+
+// --- Step 6: platform checks.
+
+void check_platform() {
+  const kv::OsVersion& os = kv::os_version();
+  if (auto bits = refused_bitness(settings.Bitness, os.windows_64bit))
+    refuse_with(81, {kv::to_u16(*bits)}, /*quiet_when_automatic=*/true);
+  if (settings.Bitness == 1) {
+    if (!Wow64DisableWow64FsRedirection(&driver.redirection_cookie)) kv::fatal("Wow64DisableWow64FsRedirection() failed");
+    driver.redirection_disabled = true;
+  }
+  if (!settings.minimum_system_version.empty()) {
+    SystemVersion running{os.major, os.minor, os.build, 0, 0};
+    if (!meets_minimum_system(running, settings.minimum_system_version)) {
+      const SystemVersion& m = settings.minimum_system_version;
+      refuse_with(60, {kv::to_u16(m.major) + u"." + kv::to_u16(m.minor) + u"." + kv::to_u16(m.build)});
+    }
+  }
+  if (settings.excluded_systems & system_family_of(os))
+    refuse_with(61, {kv::ascii_to_utf16(kv::os_long_name(os))});
+}
+
+// --- Step 7: update-only installers.
+
+void check_update_only() {
+  if (!settings.ProductFlags.has_low(flags_low::kUpdateOnly)) return;
+  const auto& update = settings.update_only;
+  kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + update.product_name, KEY_READ,
+                                      kv::RegView::native32);
+  std::u16string shown = update.display_name.empty() ? update.product_name : update.display_name;
+  if (!key) refuse_with(12, {shown});
+  std::u16string installed = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
+  if (!update.oldest_version.empty() && steps::compare_versions(installed, update.oldest_version) < 0)
+    refuse_with(112, {installed, update.oldest_version});
+  if (kv::iequals(settings.default_installation_folder, u"<master>"))
+    driver.master_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
+}
+
+// --- Step 8: a single installer at a time.
+
+void check_single_instance() {
+  if (!settings.ProductFlags.has_low(flags_low::kSingleInstance)) return;
+  // Held until the process ends.
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Tessaline LMQ");
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) refuse_with(91);
+}
+
+// --- Step 9: an existing installation.
+
+std::u16string read_registry_value_text(const integration::RegistryValueLocation& where, kv::RegView view) {
+  HKEY root = HKEY_LOCAL_MACHINE;
+  switch (where.root) {
+    case integration::RegistryRoot::current_user: root = HKEY_CURRENT_USER; break;
+    case integration::RegistryRoot::classes_root: root = HKEY_CLASSES_ROOT; break;
+    case integration::RegistryRoot::users: root = HKEY_USERS; break;
+    default: break;
+  }
+  kv::UniqueRegKey key = kv::reg_open(root, where.key, KEY_READ, view);
+  if (!key) return {};
+  return kv::reg_read_string(key.get(), where.value).value_or(u"");
+}
+
+void find_existing_installation() {
+  if (!settings.ProductFlags.has_low(flags_low::kRegisterUninstaller)) return;
+  // The uninstall key is read in the view the completion writes it and the
+  // uninstaller reads it: the process's own.
+  kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + steps::uninstall_key_name(), KEY_READ,
+                                      kv::RegView::native32);
+  if (key) {
+    driver.existing_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
+    driver.installed_version = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
+    driver.installed_shared_files = kv::reg_read_string(key.get(), u"SharedFiles").value_or(u"");
+    driver.installed_start_menu = kv::reg_read_string(key.get(), u"ProductStartMenu").value_or(u"");
+    driver.no_downgrade_below = kv::reg_read_string(key.get(), u"NoDowngradeBelow").value_or(u"");
+    driver.quiet_uninstall_string = kv::reg_read_string(key.get(), u"QuietUninstallString").value_or(u"");
+    driver.uninstall_string = kv::reg_read_string(key.get(), u"UninstallString").value_or(u"");
+  }
+  std::u16string value_path = kv::from_marked(settings.install_path_registry_value);
+  if (driver.existing_folder.empty() && !value_path.empty()) {
+    // Read in the view where the completion writes it.
+    if (auto where = integration::registry_value_location(value_path))
+      driver.existing_folder = read_registry_value_text(*where, kv::RegView::native32);
+  }
+  if ((installation.head.ProductFlags2 & flags2::kRemoveInstallPathValue) && !value_path.empty())
+    uninstall::add_to_removal_list_w(uninstall::uninstall_data, u"\\" + value_path, uninstall::RemovalKind::registry_value);
+  driver.reinstall = !driver.existing_folder.empty() && folder_exists(driver.existing_folder);
+}
+
+// --- Step 15: the installation folder.
+
+void choose_existing_folder() {
+  const bool compare = settings.ProductFlags.has_high(flags_high::kCompareVersions);
+  if (must_uninstall_first(settings.ProductFlags.has_low(flags_low::kMustUninstallOlder), settings.must_uninstall_version,
+                           driver.installed_version, steps::compare_versions)) {
+    modes.automatic = false;
+    std::u16string command = driver.quiet_uninstall_string.empty() ? driver.uninstall_string : driver.quiet_uninstall_string;
+    if (command.empty()) refuse_with(9);
+    if (steps::ask_must_uninstall()) {
+      std::u16string line = must_uninstall_command(command, kv::from_wide(GetCommandLineW()));
+      STARTUPINFOW si{};
+      si.cb = sizeof si;
+      PROCESS_INFORMATION pi{};
+      if (CreateProcessW(nullptr, kv::as_wide(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+      }
+    }
+    exit_installer(1);
+  }
+  if (downgrade_refused(driver.no_downgrade_below, our_version(), steps::compare_versions))
+    refuse_with(106, {driver.no_downgrade_below}, /*quiet_when_automatic=*/true);
+
+  driver.install_type = install_type(compare, driver.installed_version, our_version(), steps::compare_versions);
+  driver.same_version = driver.install_type == kSameVersion;
+  driver.upgrade = driver.install_type == kUpgrade;
+  driver.downgrade = driver.install_type == kDowngrade;
+
+  if (!modes.automatic && !settings.ProductFlags.has_low(flags_low::kNoExistingInstallQuestion)) {
+    std::u16string text = kv::fill_format(localised(7), {localised(driver.install_type), driver.existing_folder,
+                                                         placeholders.product});
+    if (!kv::question_box(text, localised(2))) steps::cancel();
+    if (settings.ProductFlags.has_high(flags_high::kWarnOldVersions) && !settings.warning_version.empty() &&
+        steps::compare_versions(driver.installed_version, kv::from_marked(settings.warning_version)) < 0) {
+      std::u16string warning = kv::fill_format(localised(72), {driver.installed_version, kv::from_marked(settings.warning_version)});
+      if (kv::message_box(warning, localised(20), MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) exit_installer(1);
+    }
+  }
+  engine::path_run_values.install_dir = driver.existing_folder;
+}
+
+void choose_installation_folder() {
+  std::u16string setting = settings.default_installation_folder;
+  auto named = (kv::istarts_with(setting, u"HKLM\\") || kv::istarts_with(setting, u"HKCU\\"))
+                   ? integration::registry_value_location(setting)
+                   : std::nullopt;
+  if (named) {
+    std::u16string folder = read_registry_value_text(*named, kv::RegView::wow64_64);
+    if (folder.empty())
+      refuse(kv::utf8_to_utf16("Failed to obtain installation path from \"") + setting + u"\"");
+    if (!folder_exists(folder))
+      refuse(u"Installation path \"" + folder + u"\" obtained from \"" + setting + u"\" does not exist.");
+    engine::path_run_values.install_dir = folder;
+    return;
+  }
+  if (driver.reinstall) {
+    choose_existing_folder();
+    return;
+  }
+  std::u16string folder;
+  if (!modes.folder_override.empty()) folder = modes.folder_override;
+  else if (!driver.master_folder.empty()) folder = driver.master_folder;
+  else
+    folder = default_folder_text(setting, placeholders.product,
+                                 u"Windows " + kv::ascii_to_utf16(kv::os_short_name(kv::os_version())), settings.Bitness);
+  folder = expanded(folder);
+  while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
+  engine::path_run_values.install_dir = folder;
+  if (modes.automatic || !settings.ProductFlags.has_low(flags_low::kDestinationPage)) {
+    create_folders(folder);
+  } else {
+    steps::destination_page();
+  }
+}
+
+// --- Step 20: the folders of the run.
+
+void prepare_folders() {
+  engine::PathRunValues& run = engine::path_run_values;
+  steps::status(113, 1);
+  const std::u16string& install = run.install_dir;
+  if (DWORD error = create_folders(install); error == ERROR_SUCCESS)
+    uninstall::add_to_removal_list_w(uninstall::uninstall_data, install, uninstall::RemovalKind::directory);
+  run.uninstall_dir = join_path(install, settings.UninstallSubdir);
+  if (DWORD error = create_folders(run.uninstall_dir); error != ERROR_SUCCESS)
+    engine::log_wide_pieces({u"Failed to create uninstall data folder \"", run.uninstall_dir, u"\": ",
+                             system_error_text(error), u"\r\n"});
+  else if (run.uninstall_dir != install)
+    uninstall::add_to_removal_list_w(uninstall::uninstall_data, run.uninstall_dir, uninstall::RemovalKind::directory);
+
+  if (run.portable && !settings.portable_shared_subfolder.empty()) {
+    run.shared_dir = join_path(install, settings.portable_shared_subfolder);
+  } else {
+    std::u16string name = settings.SharedPath;
+    if (name.empty()) name = settings.Publisher.empty() ? placeholders.product : settings.Publisher;
+    run.shared_dir = expanded(join_path(shared_base_variable(settings.shared_folder_base), name));
+  }
+  // The shared folder is only made when something goes there; its files
+  // create it as they are written.
+  if (settings.ProductFlags.has_high(flags_high::kGrantFolderRights)) {
+    steps::grant_rights(install);
+    if (settings.ProductFlags.has_high(flags_high::kGrantSharedFolderRights)) steps::grant_rights(run.shared_dir);
+  }
+}
+
+// --- Step 17: the start-menu folder and the shortcut folders.
+
+void choose_start_menu_folder() {
+  engine::PathRunValues& run = engine::path_run_values;
+  std::u16string group = settings.ProductStartMenu.empty() ? placeholders.product
+                                                           : expand_placeholders(settings.ProductStartMenu, placeholders);
+  if (driver.reinstall && !driver.installed_start_menu.empty()) group = driver.installed_start_menu;
+  run.start_menu_folder = group;
+  run.shortcuts_for_all_users = settings.ShortcutMode == 1;
+  std::u16string desktop_folder = settings.DesktopFolder;
+  if (desktop_folder.empty() && settings.ProductFlags.has_high(flags_high::kDesktopFolderIsProductName))
+    desktop_folder = placeholders.product;
+  run.desktop_shortcuts =
+      join_path(engine::path_variable(run.shortcuts_for_all_users ? engine::PathVar::DesktopAllDir : engine::PathVar::DesktopDir),
+                desktop_folder);
+}
+
+void fill_run_values() {
+  engine::PathRunValues& run = engine::path_run_values;
+  run.product_name = placeholders.product;
+  run.company_name = settings.Publisher;
+  run.product_version = settings.DisplayVersion;
+  run.bitness = settings.Bitness;
+  run.old_version = driver.installed_version;
+}
+
+}  // namespace
+
+void run_installation() {
+  steps::prepare_texts();
+  steps::notify(settings.start_address);
+  read_head_and_uninstaller_image();
+  steps::language_page();
+  check_platform();
+  fill_run_values();
+  check_update_only();
+  check_single_instance();
+  find_existing_installation();
+  steps::greeting_page();
+  steps::password_page();
+  steps::licence_and_readme_pages();
+  steps::close_applications();
+  choose_installation_folder();
+  engine::path_run_values.portable = steps::on_removable_drive(engine::path_run_values.install_dir);
+  fill_run_values();
+  choose_start_menu_folder();
+  steps::begin_installation_proper();
+  steps::restore_point();
+  prepare_folders();
+  steps::run_installation_batches();
+  steps::status(8, 2);
+  steps::verify_archive();
+  steps::conditional_deletions();
+  steps::install_files();
+  steps::after_files();
+  steps::completion();
   exit_installer(1);
 }
 

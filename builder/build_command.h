@@ -1,0 +1,31 @@
+#pragma once
+// The command line of tessaline-build.
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "assemble.h"
+
+namespace builder {
+
+struct BuildCommand {
+  std::filesystem::path description;
+  std::filesystem::path output;
+  std::filesystem::path stub;  // empty: $TESSALINE_STUB, else beside the builder
+  BuildOptions options;
+  bool verify = false;
+  bool quiet = false;
+  bool help = false;
+};
+
+struct ParsedCommand {
+  BuildCommand command;
+  std::string error;  // empty when the command line is usable
+};
+
+// The arguments after the program's name, as UTF-8.
+ParsedCommand parse_build_command(std::span<const std::string> args);
+
+extern const char kBuildUsage[];
+
+}  // namespace builder

@@ -1,0 +1,82 @@
+#include "builder_main.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "build_command.h"
+#include "product_file.h"
+#include "progress_bar.h"
+#include "utf8_paths.h"
+#include "verify.h"
+
+namespace builder {
+namespace {
+
+int fail(const std::string& message, int code = 1) {
+  std::fprintf(stderr, "tessaline-build: %s\n", message.c_str());
+  return code;
+}
+
+std::filesystem::path default_stub(const ProgramContext& context) {
+  if (const char* env = std::getenv("TESSALINE_STUB"); env && *env) return path_from_utf8(env);
+  return context.program.parent_path() / "tessaline-setup.exe";
+}
+
+// Written beside the target and renamed at the end: an error never leaves a
+// half-written installer behind (nor destroys an earlier one).
+std::string write_output(const std::filesystem::path& output, const std::vector<std::uint8_t>& bytes) {
+  std::filesystem::path temporary = output;
+  temporary += ".part";
+  std::error_code ec;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::filesystem::remove(temporary, ec);
+      return "cannot write " + path_to_utf8(output);
+    }
+  }
+  std::filesystem::rename(temporary, output, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    return "cannot write " + path_to_utf8(output) + ": " + ec.message();
+  }
+  return {};
+}
+
+}  // namespace
+
+int run_builder(const std::vector<std::string>& args, const ProgramContext& context) {
+  ParsedCommand parsed = parse_build_command(args);
+  if (!parsed.error.empty()) return fail(parsed.error + "\n" + kBuildUsage, 2);
+  BuildCommand& command = parsed.command;
+  if (command.help) {
+    std::fputs(kBuildUsage, stdout);
+    return 0;
+  }
+  command.options.stub = command.stub.empty() ? default_stub(context) : command.stub;
+
+  ProductLoad load = load_product(command.description);
+  if (!load.error.empty()) return fail(load.error);
+
+  ProgressBar bar(stderr, context.error_stream_is_terminal, command.quiet);
+  BuildResult built = assemble(load.product, command.options,
+                               [&](std::uint64_t done, std::uint64_t total) { bar.update(done, total); });
+  bar.finish();
+  if (!built.error.empty()) return fail(built.error);
+
+  if (command.verify) {
+    if (std::string problem = verify_installer(built.bytes, load.product, built.stub); !problem.empty())
+      return fail("verification failed: " + problem);
+  }
+  if (std::string problem = write_output(command.output, built.bytes); !problem.empty()) return fail(problem);
+  if (!command.quiet)
+    std::printf("%s: %zu files, %zu bytes%s\n", path_to_utf8(command.output).c_str(), load.product.files.size(),
+                built.bytes.size(), command.verify ? ", verified" : "");
+  return 0;
+}
+
+}  // namespace builder

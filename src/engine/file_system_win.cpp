@@ -1,0 +1,90 @@
+#include "file_system_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "path_variables_resolve.h"
+#include "text.h"
+#include "win_handles.h"
+
+namespace engine {
+
+std::u16string system_error_text(std::uint32_t code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::u16string text = n ? kv::from_wide(buffer, n) : u"Error " + kv::to_u16(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+  return text;
+}
+
+bool drive_present(const std::u16string& path) {
+  std::u16string drive = drive_of(path, true);
+  if (drive.empty()) return true;  // a network or relative path
+  return (GetLogicalDrives() >> (drive[0] - u'A')) & 1;
+}
+
+std::optional<setup::DateTimeRecord> file_modification_time(const std::u16string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  SYSTEMTIME utc;
+  if (!GetFileAttributesExW(kv::as_wide(path), GetFileExInfoStandard, &data) ||
+      !FileTimeToSystemTime(&data.ftLastWriteTime, &utc))
+    return std::nullopt;
+  return setup::DateTimeRecord{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
+}
+
+std::optional<std::u16string> file_version_text(const std::u16string& path) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(kv::as_wide(path), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<std::uint8_t> block(size);
+  if (!GetFileVersionInfoW(kv::as_wide(path), 0, size, block.data())) return std::nullopt;
+
+  // The resource's own language first, then the usual English tables.
+  std::vector<DWORD> languages;
+  struct Translation {
+    WORD language, code_page;
+  };
+  Translation* translations = nullptr;
+  UINT bytes = 0;
+  if (VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &bytes))
+    for (UINT i = 0; i < bytes / sizeof(Translation); ++i)
+      languages.push_back(DWORD(translations[i].language) << 16 | translations[i].code_page);
+  for (DWORD fallback : {0x040904B0u, 0x040904E4u, 0x04090000u}) languages.push_back(fallback);
+
+  for (DWORD language : languages) {
+    wchar_t query[64];
+    std::swprintf(query, 64, L"\\StringFileInfo\\%08lx\\FileVersion", static_cast<unsigned long>(language));
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&text), &length) && text)
+      return kv::from_wide(text);
+  }
+  return std::nullopt;
+}
+
+bool create_folder_path(const std::u16string& folder, std::uint32_t& error, bool& file_in_the_way) {
+  DWORD attributes = GetFileAttributesW(kv::as_wide(folder));
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    file_in_the_way = true;
+    error = ERROR_ALREADY_EXISTS;
+    return false;
+  }
+  std::u16string parent = folder_of(folder);
+  // A drive root or a share has no parent to create.
+  if (!parent.empty() && parent.size() < folder.size() && parent.back() != u':' &&
+      !create_folder_path(parent, error, file_in_the_way))
+    return false;
+  if (CreateDirectoryW(kv::as_wide(folder), nullptr)) return true;
+  error = GetLastError();
+  attributes = GetFileAttributesW(kv::as_wide(folder));  // made by someone else meanwhile?
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  file_in_the_way = attributes != INVALID_FILE_ATTRIBUTES;
+  return false;
+}
+
+}  // namespace engine

@@ -1,0 +1,168 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "corrupt_installer.h"
+#include "file_system_win.h"
+#include "install_log.h"
+#include "installation_data.h"
+#include "localised.h"
+#include "overwrite_decision.h"
+#include "path_variables_resolve.h"
+#include "reboot_operations.h"
+#include "replacing_writer.h"
+#include "win_handles.h"
+
+namespace engine {
+namespace {
+
+constexpr int kAttempts = 3;
+constexpr DWORD kPauseMs = 50;
+constexpr int kDataSizeError = 5;
+constexpr DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// One call for the whole entry in practice; the loop only guards against
+// short writes.
+bool write_all(HANDLE file, std::span<const std::uint8_t> data) {
+  while (!data.empty()) {
+    DWORD written = 0;
+    DWORD chunk = DWORD(std::min<std::size_t>(data.size(), 0x40000000));
+    if (!WriteFile(file, data.data(), chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    data = data.subspan(written);
+  }
+  return true;
+}
+
+// Reads the file back; a difference is reported as a data error.
+bool file_holds(const std::u16string& path, std::span<const std::uint8_t> data) {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size;
+  if (!file || !GetFileSizeEx(file.get(), &size)) return false;
+  if (std::uint64_t(size.QuadPart) != data.size()) {
+    SetLastError(ERROR_CRC);
+    return false;
+  }
+  std::vector<std::uint8_t> buffer(std::min<std::size_t>(data.size(), 1 << 20));
+  while (!data.empty()) {
+    DWORD read = 0;
+    DWORD chunk = DWORD(std::min(buffer.size(), data.size()));
+    if (!ReadFile(file.get(), buffer.data(), chunk, &read, nullptr)) return false;
+    if (read == 0 || std::memcmp(buffer.data(), data.data(), read) != 0) {
+      SetLastError(ERROR_CRC);
+      return false;
+    }
+    data = data.subspan(read);
+  }
+  return true;
+}
+
+bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out) {
+  auto in_word = [](std::int32_t v) { return v >= 0 && v <= 0xFFFF; };
+  if (!in_word(time.year) || !in_word(time.month) || !in_word(time.day) || !in_word(time.hour) ||
+      !in_word(time.minute) || !in_word(time.second))
+    return false;
+  SYSTEMTIME system{};
+  system.wYear = WORD(time.year);
+  system.wMonth = WORD(time.month);
+  system.wDay = WORD(time.day);
+  system.wHour = WORD(time.hour);
+  system.wMinute = WORD(time.minute);
+  system.wSecond = WORD(time.second);
+  return SystemTimeToFileTime(&system, &out);
+}
+
+// The entry's time (taken as UTC, as it was read) and attributes.
+void apply_time_and_attributes(const FileWriteRequest& request) {
+  FILETIME time;
+  if (time_valid(request.time) && to_file_time(request.time, time)) {
+    kv::UniqueFile file(CreateFileW(kv::as_wide(request.destination), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file) SetFileTime(file.get(), &time, nullptr, &time);
+  }
+  if (request.attributes != kLeaveAttributes) {
+    DWORD attributes = request.attributes & kWrittenAttributeMask;
+    SetFileAttributesW(kv::as_wide(request.destination), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+void clear_protective_attributes(const std::u16string& path) {
+  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kProtectiveAttributes))
+    SetFileAttributesW(kv::as_wide(path), attributes & ~kProtectiveAttributes);
+}
+
+// After the last attempt: the error report, or replacement at the next
+// restart for a file in use.
+FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
+  const std::u16string& destination = request.destination;
+  std::u16string message = u"\r\n" + setup::localised(31) + u" " + destination + u"\r\n";
+  if (!drive_present(destination)) {
+    error_report_append(message + drive_missing_text(destination[0]));
+    return {};
+  }
+  message += system_error_text(error) + u"\r\n";
+  ReplaceRequest replace;
+  replace.destination = destination;
+  replace.data = request.data;
+  const setup::DateTimeRecord& t = request.time;
+  replace.entry_time = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+  replace.existed = request.existed;
+  replace.schedule_new_files = setup::settings.ProductFlags.has_low(kFlagLowScheduleNewFiles);
+  replace.write_error = error;
+  replace.message = std::move(message);
+  ReplaceResult result = replace_at_reboot(replace);
+  if (!result.registered) {
+    error_report_append(result.message);
+    return {};
+  }
+  setup::settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
+  log_wide(result.message);
+  return {false, true};
+}
+
+}  // namespace
+
+FileWriteResult write_replacing_file(const FileWriteRequest& request) {
+  if (request.data.size() > 0x7FFFFFFF) setup::corrupt_installer(kDataSizeError);
+  const setup::ProductFlagWords& flags = setup::settings.ProductFlags;
+  const wchar_t* path = kv::as_wide(request.destination);
+  DWORD error = 0;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    bool written = false;
+    {
+      kv::UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      written = file && write_all(file.get(), request.data);
+      if (!written) error = GetLastError();
+    }
+    if (written) {
+      if (!flags.has_low(kFlagLowVerifyWrites) || file_holds(request.destination, request.data)) {
+        apply_time_and_attributes(request);
+        return {true, false};
+      }
+      error = GetLastError();
+      if (attempt < kAttempts) continue;  // a bad copy is written again at once
+      error_report_append(setup::localised(31) + u" " + request.destination + u"\r\n" + system_error_text(error) +
+                          u"\r\n\r\n");
+      return {};
+    }
+    if (attempt == 1) {
+      if (error == ERROR_PATH_NOT_FOUND) {
+        std::uint32_t folder_error = 0;
+        bool file_in_the_way = false;
+        create_folder_path(folder_of(request.destination), folder_error, file_in_the_way);
+      }
+      if (flags.has_low(kFlagLowOverwriteProtected)) clear_protective_attributes(request.destination);
+    }
+    if (attempt < kAttempts) Sleep(kPauseMs);
+  }
+  return give_up(request, error);
+}
+
+}  // namespace engine

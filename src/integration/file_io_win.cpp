@@ -1,0 +1,52 @@
+#include "file_io_win.h"
+
+#include <algorithm>
+
+#include "win_handles.h"
+
+namespace integration {
+
+bool path_exists(const std::u16string& path) {
+  return GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool folder_exists(const std::u16string& path) {
+  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+DWORD write_whole_file(const std::u16string& path, std::span<const std::uint8_t> bytes) {
+  kv::UniqueFile file(
+      CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD written = 0;
+    DWORD chunk = DWORD(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      DWORD error = GetLastError();
+      file.reset();
+      DeleteFileW(kv::as_wide(path));
+      return error ? error : ERROR_WRITE_FAULT;
+    }
+    done += written;
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD write_whole_file(const std::u16string& path, std::string_view bytes) {
+  return write_whole_file(path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+}
+
+std::optional<std::string> read_whole_file(const std::u16string& path) {
+  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char chunk[64 * 1024];
+  DWORD n = 0;
+  while (ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr) && n) bytes.append(chunk, n);
+  return bytes;
+}
+
+}  // namespace integration

@@ -1,0 +1,50 @@
+#pragma once
+// The driver's steps that hand over to the other subsystems: pages of the
+// wizard, the log, batches, the archive, the files, the integration steps and
+// the completion. The order is the driver's (driver_win.cpp); each step here
+// knows what it calls and what it does when that subsystem is absent.
+#include <set>
+#include <string>
+
+namespace setup::steps {
+
+// Versions compared as the file installation compares them.
+int compare_versions(std::u16string_view a, std::u16string_view b);
+std::u16string uninstall_key_name();
+
+// Placeholders of the header text and the texts kept for the uninstaller.
+void prepare_texts();
+// A notification request to one of the author's addresses.
+void notify(const std::string& address);
+
+// Wizard pages; in automatic runs each takes its default.
+void language_page();
+void greeting_page();
+void password_page();
+void licence_and_readme_pages();
+void destination_page();
+bool ask_must_uninstall();
+// The wizard's Cancel: unless automatic, the cancellation message; exit 1.
+[[noreturn]] void cancel();
+
+void close_applications();
+bool on_removable_drive(const std::u16string& folder);
+
+// Step text n and progress percent.
+void status(int text_number, int percent);
+void grant_rights(const std::u16string& folder);
+
+// The run log, the progress window and the copy-start notification.
+void begin_installation_proper();
+void restore_point();
+void run_installation_batches();
+void verify_archive();
+void conditional_deletions();
+// Drops pending restart operations that would undo the files just written.
+void pending_cleanup(const std::set<std::u16string>& written_paths);
+void install_files();
+// Registrations, uninstaller icon, shortcuts, registry, associations, firewall.
+void after_files();
+void completion();
+
+}  // namespace setup::steps

@@ -1,0 +1,129 @@
+#include "registry_items.h"
+
+#include <algorithm>
+#include <array>
+
+#include "csv.h"
+#include "text.h"
+
+namespace uninstall {
+namespace {
+
+struct RootName {
+  std::u16string_view long_name;
+  std::u16string_view short_name;
+  RegistryRoot root;
+};
+
+constexpr std::array<RootName, 7> kRoots = {{
+    {u"HKEY_LOCAL_MACHINE", u"HKLM", RegistryRoot::local_machine},
+    {u"HKEY_CURRENT_USER", u"HKCU", RegistryRoot::current_user},
+    {u"HKEY_CLASSES_ROOT", u"HKCR", RegistryRoot::classes_root},
+    {u"HKEY_USERS", u"HKU", RegistryRoot::users},
+    {u"HKEY_CURRENT_CONFIG", u"HKCC", RegistryRoot::current_config},
+    {u"HKEY_DYN_DATA", u"HKDD", RegistryRoot::dyn_data},
+    {u"HKAU", u"HKAU", RegistryRoot::all_users},
+}};
+
+constexpr std::size_t kProductKeyParentLimit = 20;
+
+bool is_blank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+std::u16string_view trim(std::u16string_view text) {
+  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The number at the start of a field, as the C library reads it.
+long long leading_number(std::u16string_view text) {
+  text = trim(text);
+  bool negative = false;
+  if (!text.empty() && (text[0] == u'-' || text[0] == u'+')) {
+    negative = text[0] == u'-';
+    text.remove_prefix(1);
+  }
+  long long value = 0;
+  for (char16_t c : text) {
+    if (c < u'0' || c > u'9' || value > 1000000000) break;
+    value = value * 10 + (c - u'0');
+  }
+  return negative ? -value : value;
+}
+
+std::vector<std::u16string_view> lines_of(std::u16string_view text) {
+  std::vector<std::u16string_view> lines;
+  while (!text.empty()) {
+    std::size_t end = text.find_first_of(u"\r\n");
+    lines.push_back(text.substr(0, end));
+    if (end == std::u16string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::optional<RegistryPath> parse_registry_path(std::u16string_view path) {
+  std::u16string_view rest = path;
+  if (rest.starts_with(u'\\')) rest.remove_prefix(1);
+  std::size_t cut = rest.find(u'\\');
+  std::u16string_view root = rest.substr(0, cut);
+  for (const RootName& name : kRoots) {
+    if (!kv::iequals(root, name.long_name) && !kv::iequals(root, name.short_name)) continue;
+    std::u16string_view key = cut == std::u16string_view::npos ? std::u16string_view() : rest.substr(cut + 1);
+    while (key.starts_with(u'\\')) key.remove_prefix(1);
+    while (key.ends_with(u'\\')) key.remove_suffix(1);
+    return RegistryPath{name.root, std::u16string(key)};
+  }
+  return std::nullopt;
+}
+
+std::optional<RegistryValuePath> parse_registry_value_path(std::u16string_view path) {
+  std::size_t cut = path.find_last_of(u'\\');
+  if (cut == std::u16string_view::npos) return std::nullopt;
+  auto key = parse_registry_path(path.substr(0, cut));
+  if (!key || key->key.empty()) return std::nullopt;
+  return RegistryValuePath{std::move(*key), std::u16string(path.substr(cut + 1))};
+}
+
+std::vector<RegistryUndo> registry_items_to_undo(std::u16string_view entry_list) {
+  std::vector<RegistryUndo> values, keys;
+  for (std::u16string_view line : lines_of(entry_list)) {
+    std::vector<std::u16string> fields = kv::csv_split(line);
+    if (fields.size() == 1) {
+      std::u16string_view key_path = trim(fields[0]);
+      if (std::count(key_path.begin(), key_path.end(), u'\\') <= 1) continue;
+      auto key = parse_registry_path(key_path);
+      if (key && !key->key.empty()) keys.push_back({RegistryUndo::remove_key_if_empty, std::move(*key), {}});
+    } else if (fields.size() == 5) {
+      long long action = leading_number(fields[4]);
+      if (action != 2 && action != 3 && action != 5) continue;
+      auto key = parse_registry_path(trim(fields[0]));
+      if (key && !key->key.empty()) values.push_back({RegistryUndo::remove_value, std::move(*key), fields[1]});
+    }
+  }
+  values.insert(values.end(), keys.rbegin(), keys.rend());
+  return values;
+}
+
+std::u16string product_key(std::u16string_view product_registry) {
+  return u"Software\\" + std::u16string(product_registry);
+}
+
+std::vector<std::u16string> product_key_parents(std::u16string_view product_registry) {
+  std::vector<std::u16string> parents;
+  std::u16string path = product_key(product_registry);
+  constexpr std::size_t kSoftwarePrefix = 9;  // "Software\"
+  while (parents.size() < kProductKeyParentLimit) {
+    std::size_t cut = path.find_last_of(u'\\');
+    if (cut == std::u16string::npos || cut <= kSoftwarePrefix) break;
+    path.resize(cut);
+    while (path.ends_with(u'\\') && path.size() > kSoftwarePrefix) path.pop_back();
+    if (path.size() <= kSoftwarePrefix) break;
+    parents.push_back(path);
+  }
+  return parents;
+}
+
+}  // namespace uninstall

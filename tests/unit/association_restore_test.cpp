@@ -1,0 +1,145 @@
+// Undoing file associations over an in-memory key tree: what the
+// installation made goes, what it overwrote comes back from the backups.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "association_restore.h"
+#include "text.h"
+
+namespace {
+
+using uninstall::AssociationRecord;
+
+std::u16string lower(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out) c = kv::ascii_lower(c);
+  return out;
+}
+
+// Keys by lower-cased path; each with its values by name ("" the default).
+class FakeClasses final : public uninstall::ClassesRoot {
+ public:
+  using Values = std::map<std::u16string, std::u16string>;
+  std::map<std::u16string, Values> keys;
+
+  bool key_exists(const std::u16string& key) override { return keys.contains(lower(key)); }
+  std::optional<std::u16string> read_value(const std::u16string& key, const std::u16string& name) override {
+    auto k = keys.find(lower(key));
+    if (k == keys.end()) return std::nullopt;
+    auto v = k->second.find(name);
+    if (v == k->second.end()) return std::nullopt;
+    return v->second;
+  }
+  void write_default(const std::u16string& key, const std::u16string& text) override {
+    if (key_exists(key)) keys[lower(key)][u""] = text;
+  }
+  void delete_value(const std::u16string& key, const std::u16string& name) override {
+    if (key_exists(key)) keys[lower(key)].erase(name);
+  }
+  bool has_subkeys(const std::u16string& key) override {
+    std::u16string prefix = lower(key) + u"\\";
+    auto next = keys.lower_bound(prefix);
+    return next != keys.end() && next->first.starts_with(prefix);
+  }
+  bool is_empty(const std::u16string& key) override {
+    return key_exists(key) && keys[lower(key)].empty() && !has_subkeys(key);
+  }
+  void delete_tree(const std::u16string& key) override {
+    std::u16string prefix = lower(key) + u"\\";
+    std::erase_if(keys, [&](const auto& k) { return k.first == lower(key) || k.first.starts_with(prefix); });
+  }
+
+  // A key with its values; its parents exist as they do in a registry.
+  void add(const std::u16string& key, const Values& values) {
+    for (std::size_t cut = key.find(u'\\'); cut != std::u16string::npos; cut = key.find(u'\\', cut + 1))
+      keys[lower(key.substr(0, cut))];
+    keys[lower(key)] = values;
+  }
+
+  // "key|name=text" for every value, "key" for a key without values.
+  std::vector<std::string> dump() const {
+    std::vector<std::string> lines;
+    for (const auto& [key, values] : keys) {
+      std::string k = kv::utf16_to_utf8(key);
+      if (values.empty()) lines.push_back(k);
+      for (const auto& [name, text] : values)
+        lines.push_back(k + "|" + kv::utf16_to_utf8(name) + "=" + kv::utf16_to_utf8(text));
+    }
+    return lines;
+  }
+};
+
+const std::u16string kBackup = u"Tess Pad Backup";
+
+struct Case {
+  const char* name;
+  AssociationRecord record;
+  std::map<std::u16string, FakeClasses::Values> before;
+  std::vector<std::string> after;
+};
+
+TEST(AssociationRestore, BackupsComeBackAndWhatTheInstallationMadeGoes) {
+  const Case cases[] = {
+      {"a new extension and file type disappear whole",
+       {".tpad", "Tess.Pad", "open", "C:\\App\\pad.ico"},
+       {{u".tpad", {{u"", u"Tess.Pad"}}},
+        {u".tpad\\openwithprogids", {{u"Tess.Pad", u""}}},
+        {u"tess.pad", {{u"", u"Tess document"}}},
+        {u"tess.pad\\defaulticon", {{u"", u"C:\\App\\pad.ico"}}},
+        {u"tess.pad\\shell", {}},
+        {u"tess.pad\\shell\\open", {{u"", u"&Open"}}},
+        {u"tess.pad\\shell\\open\\command", {{u"", u"pad.exe \"%1\""}}}},
+       {}},
+      {"an extension with a backup regains its type and survives",
+       {"txt", "Tess.Pad", "edit", ""},
+       {{u".txt", {{u"", u"Tess.Pad"}, {kBackup, u"txtfile"}}},
+        {u".txt\\shellnew", {}},
+        {u"tess.pad", {{u"", u"Tess document"}}},
+        {u"tess.pad\\shell\\edit\\command", {{u"", u"pad.exe \"%1\""}}}},
+       {".txt|=txtfile", ".txt\\shellnew"}},
+      {"an extension only joined through Open With stays",
+       {".log", "Tess.Pad", "open", ""},
+       {{u".log", {{u"", u"logfile"}}},
+        {u".log\\openwithprogids", {{u"Tess.Pad", u""}, {u"Other.App", u""}}},
+        {u"tess.pad\\shell\\open\\command", {{u"", u"pad.exe"}}}},
+       {".log|=logfile", ".log\\openwithprogids|Other.App="}},
+      {"an existing file type gets its command, icon and verb back",
+       {".txt", "txtfile", "open", "icon"},
+       {{u".txt", {{u"", u"txtfile"}}},
+        {u"txtfile", {{u"", u"Text"}}},
+        {u"txtfile\\defaulticon", {{u"", u"pad.ico"}, {kBackup, u"notepad.ico"}}},
+        {u"txtfile\\shell", {{u"", u"open"}, {kBackup, u"print"}}},
+        {u"txtfile\\shell\\open\\command", {{u"", u"pad.exe"}, {kBackup, u"notepad.exe"}}},
+        {u"txtfile\\shell\\print\\command", {{u"", u"notepad /p"}}}},
+       {".txt|=txtfile", "txtfile|=Text", "txtfile\\defaulticon|=notepad.ico", "txtfile\\shell|=print",
+        "txtfile\\shell\\open", "txtfile\\shell\\open\\command|=notepad.exe", "txtfile\\shell\\print",
+        "txtfile\\shell\\print\\command|=notepad /p"}},
+      {"a file type that still has other verbs stays with them",
+       {".tpad", "Tess.Pad", "print", ""},
+       {{u".tpad", {{u"", u"Tess.Pad"}}},
+        {u"tess.pad\\shell\\open\\command", {{u"", u"other.exe"}}},
+        {u"tess.pad\\shell\\print", {{u"", u"&Print"}}},
+        {u"tess.pad\\shell\\print\\command", {{u"", u"pad.exe /p"}}}},
+       {".tpad|=Tess.Pad", "tess.pad", "tess.pad\\shell", "tess.pad\\shell\\open",
+        "tess.pad\\shell\\open\\command|=other.exe"}},
+      {"a missing file type leaves the extension alone",
+       {".tpad", "Tess.Gone", "open", ""},
+       {{u".tpad", {{u"", u"Tess.Gone"}}}},
+       {".tpad|=Tess.Gone"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeClasses classes;
+    for (const auto& [key, values] : c.before) classes.add(key, values);
+    uninstall::restore_associations({c.record}, kBackup, classes);
+    EXPECT_EQ(classes.dump(), c.after);
+  }
+}
+
+TEST(AssociationRestore, BackupNameLosesSeparatorsAndLineBreaks) {
+  EXPECT_EQ(uninstall::backup_value_name(u"Tess\\Pad\r\n\t2"), u"TessPad2 Backup");
+}
+
+}  // namespace

@@ -1,0 +1,4 @@
+# Unit tests: system integration (batches, the PATH, the completion).
+tess_gtest(integration_tests
+  SOURCES integration_batch_test.cpp integration_completion_test.cpp
+  LIBS tess_integration)
