@@ -35,8 +35,10 @@ extern Settings settings;
 // fatal message when there is no data or it is damaged.
 void open_installation_data();
 
-// Verifies the whole archive before anything is installed (the driver calls
-// it just before the files).
+// Locates the archive and verifies it as a whole. The driver shows this
+// check just before the files; it is also made as soon as the settings are
+// read, so that a damaged download is refused before the run creates a
+// folder or runs a batch.
 void open_archive(ContainerProgress& progress);
 
 // The message for an installer made for another runtime version.

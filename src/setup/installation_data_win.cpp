@@ -146,9 +146,15 @@ void open_installation_data() {
     corrupt_installer(error);
   }
   apply_settings_to_run();
+  ContainerProgress quiet;
+  open_archive(quiet);
 }
 
 void open_archive(ContainerProgress& progress) {
+  if (!installation.archive.empty()) {
+    if (int error = verify_archive(installation.archive, installation.head, &progress)) corrupt_installer(error);
+    return;
+  }
   if (settings.archive_from_file) {
     std::uint64_t start = installation.section.entry.file_position + installation.archive_offset;
     ArchiveInFile where = locate_archive_in_file(archive_file_end(start), installation.section.entry.file_position,
