@@ -29,10 +29,10 @@ struct Product {
 
 struct BuildOptions {
   std::filesystem::path stub;
-  int level = 9;                       // zlib level of the archive and the settings
-  unsigned jobs = 0;                   // compressing threads; 0 = one per core
-  std::size_t chunk_size = 1 << 20;    // plain bytes per archive chunk
-  bool encipher = false;               // ProductFlags2 bit 0x1000 (also when the product asks)
+  int level = 9;                                          // zlib level of the archive and the settings
+  unsigned jobs = 0;                                      // compressing threads; 0 = one per core
+  std::size_t chunk_size = 1 << 20;                       // plain bytes per archive chunk
+  bool encipher = false;                                  // ProductFlags2 bit 0x1000 (also when the product asks)
   std::optional<std::array<std::uint8_t, 8>> cipher_key;  // fixed key (tests); else a fresh random one
 };
 

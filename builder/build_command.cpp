@@ -96,8 +96,10 @@ ParsedCommand parse_build_command(std::span<const std::string> args) {
     }
   }
   if (parsed.error.empty() && !c.help) {
-    if (c.description.empty()) fail("no product description given");
-    else if (c.output.empty()) fail("no output given (-o SETUP.exe)");
+    if (c.description.empty())
+      fail("no product description given");
+    else if (c.output.empty())
+      fail("no output given (-o SETUP.exe)");
   }
   return parsed;
 }

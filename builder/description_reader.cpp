@@ -11,16 +11,26 @@ namespace {
 
 std::string type_name(const toml::node& node) {
   switch (node.type()) {
-    case toml::node_type::string: return "a text";
-    case toml::node_type::integer: return "a whole number";
-    case toml::node_type::floating_point: return "a number";
-    case toml::node_type::boolean: return "true or false";
-    case toml::node_type::date: return "a date";
-    case toml::node_type::time: return "a time";
-    case toml::node_type::date_time: return "a date and time";
-    case toml::node_type::array: return "a list";
-    case toml::node_type::table: return "a table";
-    default: return "a value";
+    case toml::node_type::string:
+      return "a text";
+    case toml::node_type::integer:
+      return "a whole number";
+    case toml::node_type::floating_point:
+      return "a number";
+    case toml::node_type::boolean:
+      return "true or false";
+    case toml::node_type::date:
+      return "a date";
+    case toml::node_type::time:
+      return "a time";
+    case toml::node_type::date_time:
+      return "a date and time";
+    case toml::node_type::array:
+      return "a list";
+    case toml::node_type::table:
+      return "a table";
+    default:
+      return "a value";
   }
 }
 
@@ -100,8 +110,10 @@ const toml::node* Table::node(std::string_view key) {
 void Table::fail(std::string_view key, std::string_view message) {
   const toml::node* at = table_ ? table_->get(key) : nullptr;
   std::string text = name_;
-  if (name_.empty()) text = child_name(name_, key, at && at->is_array_of_tables());
-  else if (!key.empty()) text.append(" ").append(key);
+  if (name_.empty())
+    text = child_name(name_, key, at && at->is_array_of_tables());
+  else if (!key.empty())
+    text.append(" ").append(key);
   text.append(": ").append(message);
   if (at)
     description_->fail(at->source(), text);
@@ -210,7 +222,8 @@ std::optional<std::vector<std::int64_t>> Table::choices(std::string_view key, st
   std::vector<std::int64_t> out;
   for (const toml::node& item : *list) {
     const auto* s = item.as_string();
-    auto found = std::find_if(choices.begin(), choices.end(), [&](const Choice& c) { return s && c.first == s->get(); });
+    auto found =
+        std::find_if(choices.begin(), choices.end(), [&](const Choice& c) { return s && c.first == s->get(); });
     if (found == choices.end()) {
       fail_at(item, key, "expected " + choice_list(choices));
       return std::nullopt;

@@ -30,7 +30,8 @@ void read_installation(Table& t, Reading& r) {
   }
   if (auto v = t.integer("extra_space", 0, INT64_MAX)) s.extra_space = static_cast<std::uint64_t>(*v);
   if (auto v = t.flag("archive_from_file")) s.archive_from_file = *v;
-  s.ShortcutMode = static_cast<std::uint8_t>(t.choice("shortcuts", {{"all-users", 1}, {"current-user", 0}}).value_or(1));
+  s.ShortcutMode =
+      static_cast<std::uint8_t>(t.choice("shortcuts", {{"all-users", 1}, {"current-user", 0}}).value_or(1));
   if (auto path = t.file("registry_file")) {
     std::vector<std::uint8_t> bytes;
     std::string error;
@@ -44,8 +45,10 @@ void read_installation(Table& t, Reading& r) {
   if (auto v = t.text("install_path_value")) {
     std::size_t last = v->rfind('\\');
     if (!has_registry_root(*v) || last == std::string::npos || last + 1 == v->size())
-      t.fail("install_path_value", "expected a registry key and value name, \"HKLM\\Software\\Product\\Path\"; the "
-                                   "key begins with " + std::string(kRegistryRootsText));
+      t.fail("install_path_value",
+             "expected a registry key and value name, \"HKLM\\Software\\Product\\Path\"; the "
+             "key begins with " +
+                 std::string(kRegistryRootsText));
     s.install_path_registry_value = kv::to_marked(utf16(*v));
   }
   if (auto v = t.text("inf")) s.inf_text = kv::to_marked(utf16(*v));
@@ -73,8 +76,8 @@ void read_uninstall_values(Table& u, Reading& r) {
       if (v->empty() || v->back() == '\\') t.fail("name", "expected a value name (\"subkey\\\\name\" for a subkey)");
       value.name = kv::to_marked(utf16(*v));
     }
-    value.kind = static_cast<std::uint8_t>(
-        t.choice("kind", {{"string", 1}, {"expandable", 2}, {"number", 4}}).value_or(1));
+    value.kind =
+        static_cast<std::uint8_t>(t.choice("kind", {{"string", 1}, {"expandable", 2}, {"number", 4}}).value_or(1));
     if (const toml::node* n = t.node("value")) {
       if (const auto* i = n->as_integer(); i && value.kind == 4) {
         if (i->get() < INT32_MIN || i->get() > UINT32_MAX) t.fail("value", "expected a 32-bit number");
@@ -153,11 +156,25 @@ void read_flags_only(Table& root, std::string_view name, Reading& r) {
 }  // namespace
 
 bool has_registry_root(std::string_view path) {
-  static constexpr std::string_view kRoots[] = {
-      "HKEY_LOCAL_MACHINE\\", "HKLM\\",   "\\HKLM\\", "HKEY_CURRENT_USER\\", "HKCU\\", "\\HKCU\\",
-      "HKEY_CLASSES_ROOT\\",  "HKCR\\",   "\\HKCR\\", "HKEY_USERS\\",        "HKU\\",  "\\HKU\\",
-      "HKEY_CURRENT_CONFIG\\", "HKCC\\",  "\\HKCC\\", "HKEY_DYN_DATA\\",     "HKDD\\", "\\HKDD\\",
-      "\\HKAU\\"};
+  static constexpr std::string_view kRoots[] = {"HKEY_LOCAL_MACHINE\\",
+                                                "HKLM\\",
+                                                "\\HKLM\\",
+                                                "HKEY_CURRENT_USER\\",
+                                                "HKCU\\",
+                                                "\\HKCU\\",
+                                                "HKEY_CLASSES_ROOT\\",
+                                                "HKCR\\",
+                                                "\\HKCR\\",
+                                                "HKEY_USERS\\",
+                                                "HKU\\",
+                                                "\\HKU\\",
+                                                "HKEY_CURRENT_CONFIG\\",
+                                                "HKCC\\",
+                                                "\\HKCC\\",
+                                                "HKEY_DYN_DATA\\",
+                                                "HKDD\\",
+                                                "\\HKDD\\",
+                                                "\\HKAU\\"};
   for (std::string_view root : kRoots)
     if (path.size() > root.size() && kv::iequals(path.substr(0, root.size()), root)) return true;
   return false;
@@ -176,10 +193,10 @@ std::optional<DateTimeRecord> date_time_record(Table& table, std::string_view ke
     std::int64_t total = v.time.hour * 60 + v.time.minute + minutes;
     int day_shift = total < 0 ? -1 : total >= 24 * 60 ? 1 : 0;
     total -= day_shift * 24 * 60;
-    std::chrono::sys_days days = std::chrono::sys_days(std::chrono::year_month_day(
-                                     std::chrono::year(v.date.year), std::chrono::month(v.date.month),
-                                     std::chrono::day(v.date.day))) +
-                                 std::chrono::days(day_shift);
+    std::chrono::sys_days days =
+        std::chrono::sys_days(std::chrono::year_month_day(
+            std::chrono::year(v.date.year), std::chrono::month(v.date.month), std::chrono::day(v.date.day))) +
+        std::chrono::days(day_shift);
     std::chrono::year_month_day ymd(days);
     t = {int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())), int(total / 60), int(total % 60),
          v.time.second};

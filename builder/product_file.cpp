@@ -29,8 +29,7 @@ std::optional<std::string> ascii(Table& table, std::string_view key, std::string
 
 bool within(Table& table, std::string_view key, std::size_t bytes, std::size_t max, std::string_view unit) {
   if (bytes <= max) return true;
-  table.fail(key, "too long: " + std::to_string(bytes) + " " + std::string(unit) + ", at most " +
-                      std::to_string(max));
+  table.fail(key, "too long: " + std::to_string(bytes) + " " + std::string(unit) + ", at most " + std::to_string(max));
   return false;
 }
 
@@ -60,7 +59,10 @@ std::optional<std::uint32_t> colour(Table& table, std::string_view key) {
     std::uint32_t rgb = 0;
     bool ok = true;
     for (char c : s->get().substr(1)) {
-      int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      int digit = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
       ok = ok && digit >= 0;
       rgb = rgb << 4 | static_cast<std::uint32_t>(digit & 0xF);
     }

@@ -28,11 +28,17 @@ enum Kind : std::uint32_t {
   kMsiPackage = 11,
   kControlPanel = 12,
 };
-const std::initializer_list<Choice> kKinds = {
-    {"file", kFile},           {"shared", kShared},           {"font", kFont},
-    {"startup", kStartup},     {"system", kSystem},           {"com-server", kComServer},
-    {"type-library", kTypeLibrary}, {"versioned", kVersioned}, {"inf-driver", kInfDriver},
-    {"msi-package", kMsiPackage},   {"control-panel", kControlPanel}};
+const std::initializer_list<Choice> kKinds = {{"file", kFile},
+                                              {"shared", kShared},
+                                              {"font", kFont},
+                                              {"startup", kStartup},
+                                              {"system", kSystem},
+                                              {"com-server", kComServer},
+                                              {"type-library", kTypeLibrary},
+                                              {"versioned", kVersioned},
+                                              {"inf-driver", kInfDriver},
+                                              {"msi-package", kMsiPackage},
+                                              {"control-panel", kControlPanel}};
 
 // FileEntry::flags bits.
 constexpr std::uint32_t kDesktopShortcutBit = 0x1;
@@ -45,8 +51,8 @@ constexpr std::uint32_t kUninstallPackageBit = 0x80;
 const std::initializer_list<Choice> kOverwriteModes = {
     {"normal", 0}, {"skip", 1}, {"only-existing", 2}, {"only-missing", 3}, {"unless-newer", 4}};
 
-const std::initializer_list<Choice> kAttributes = {{"read-only", 0x1},  {"hidden", 0x2},     {"system", 0x4},
-                                                       {"archive", 0x20},   {"temporary", 0x100}, {"offline", 0x1000}};
+const std::initializer_list<Choice> kAttributes = {{"read-only", 0x1}, {"hidden", 0x2},      {"system", 0x4},
+                                                   {"archive", 0x20},  {"temporary", 0x100}, {"offline", 0x1000}};
 
 bool versioned(std::uint32_t kind) { return kind >= kSystem && kind <= kVersioned; }
 
@@ -59,8 +65,8 @@ DateTimeRecord utc_time_of(const std::filesystem::path& path) {
   auto days = std::chrono::floor<std::chrono::days>(system);
   std::chrono::year_month_day ymd(days);
   std::chrono::hh_mm_ss hms(std::chrono::floor<std::chrono::seconds>(system - days));
-  t = {int(ymd.year()), int(unsigned(ymd.month())), int(unsigned(ymd.day())), int(hms.hours().count()),
-       int(hms.minutes().count()), int(hms.seconds().count())};
+  t = {int(ymd.year()),          int(unsigned(ymd.month())), int(unsigned(ymd.day())),
+       int(hms.hours().count()), int(hms.minutes().count()), int(hms.seconds().count())};
   return t;
 }
 
@@ -126,7 +132,11 @@ FileRule read_rule(Table& f) {
   for (const KindKey& k : kKindKeys)
     if (f.has(k.key) && !k.allowed(e.kind)) f.fail(k.key, "is used only by files of kind " + std::string(k.kinds));
   rule.destination = f.text("destination");
-  e.flags |= static_cast<std::uint32_t>(f.choice("overwrite", kOverwriteModes, true).value_or(0)) << kOverwriteShift;
+  // Modes 5 to 7 have no names of their own (5 skips like 1, 6 and 7 act like 0).
+  const toml::node* overwrite = f.node("overwrite");
+  std::int64_t mode = overwrite && overwrite->is_integer() ? f.integer("overwrite", 0, 7).value_or(0)
+                                                           : f.choice("overwrite", kOverwriteModes).value_or(0);
+  e.flags |= static_cast<std::uint32_t>(mode) << kOverwriteShift;
   if (f.flag("never_uninstall").value_or(false)) e.flags |= kNeverUninstallBit;
   if (f.flag("to_uninstall_folder").value_or(false)) e.flags |= kUninstallFolderBit;
   if (auto list = f.choices("attributes", kAttributes)) {
@@ -198,8 +208,9 @@ bool place(Table& f, const FileRule& rule, const SourceMatch& match, std::size_t
   std::error_code ec;
   std::uintmax_t size = std::filesystem::file_size(match.file, ec);
   if (ec || size > static_cast<std::uintmax_t>(kMaxFileDataSize)) {
-    f.fail("source", path_to_utf8(match.file) + (ec ? ": cannot read its size" : ": larger than 1 GB, the most a "
-                                                                                "file entry can hold"));
+    f.fail("source", path_to_utf8(match.file) + (ec ? ": cannot read its size"
+                                                    : ": larger than 1 GB, the most a "
+                                                      "file entry can hold"));
     return false;
   }
   if (versioned(e.kind) && !rule.version_given) {
@@ -227,9 +238,8 @@ void read_files(Table& root, Reading& r) {
     if (!source || r.description.failed()) continue;
     std::vector<SourceMatch> matches = expand_source(r.description.base(), *source);
     if (matches.empty()) {
-      f.fail("source", has_wildcards(*source)
-                           ? "no file matches " + *source
-                           : "no such file: " + path_to_utf8(r.description.resolve(*source)));
+      f.fail("source", has_wildcards(*source) ? "no file matches " + *source
+                                              : "no such file: " + path_to_utf8(r.description.resolve(*source)));
       continue;
     }
     if ((rule.entry.flags & (kDesktopShortcutBit | kStartMenuShortcutBit)) && matches.size() > 1 && rule.label_given)

@@ -17,9 +17,8 @@ struct NamedWindows {
   SystemVersion version;
 };
 constexpr NamedWindows kWindowsVersions[] = {
-    {"xp", {5, 1, 2600, 0, 0}},   {"vista", {6, 0, 6000, 0, 0}}, {"7", {6, 1, 7600, 0, 0}},
-    {"8", {6, 2, 9200, 0, 0}},    {"8.1", {6, 3, 9600, 0, 0}},   {"10", {10, 0, 10240, 0, 0}},
-    {"11", {10, 0, 22000, 0, 0}},
+    {"xp", {5, 1, 2600, 0, 0}},  {"vista", {6, 0, 6000, 0, 0}}, {"7", {6, 1, 7600, 0, 0}},    {"8", {6, 2, 9200, 0, 0}},
+    {"8.1", {6, 3, 9600, 0, 0}}, {"10", {10, 0, 10240, 0, 0}},  {"11", {10, 0, 22000, 0, 0}},
 };
 
 // "6.1", "6.1.7601": up to `count` numbers separated by full stops.
@@ -56,8 +55,9 @@ void read_requirements(Table& t, Reading& r) {
       ok = true;
     }
     if (!ok)
-      t.fail("minimum_windows", "expected \"major.minor\" or \"major.minor.build\", or one of \"xp\", \"vista\", "
-                                "\"7\", \"8\", \"8.1\", \"10\" or \"11\"");
+      t.fail("minimum_windows",
+             "expected \"major.minor\" or \"major.minor.build\", or one of \"xp\", \"vista\", "
+             "\"7\", \"8\", \"8.1\", \"10\" or \"11\"");
   }
   if (auto v = t.text("minimum_service_pack")) {
     std::uint32_t numbers[2] = {};

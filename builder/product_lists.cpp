@@ -2,6 +2,8 @@
 // [[delete]] and [raw_flags]: the lists of the settings, each checked so that
 // the installer never meets an entry it would refuse.
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 
 #include "csv.h"
 #include "kv_core.h"
@@ -43,8 +45,8 @@ void read_shortcuts(Table& root, Reading& r) {
     s.keep_at_uninstall = t.flag("keep").value_or(false);
     s.target_has_variables = t.flag("expand_target").value_or(s.target_has_variables);
     s.quiet = t.flag("quiet").value_or(false);
-    s.show_mode = static_cast<std::uint8_t>(
-        t.choice("show", {{"normal", 0}, {"minimized", 1}, {"maximized", 2}}).value_or(0));
+    s.show_mode =
+        static_cast<std::uint8_t>(t.choice("show", {{"normal", 0}, {"minimized", 1}, {"maximized", 2}}).value_or(0));
     if (!s.on_desktop && !s.in_start_menu && !s.in_startup && s.other_folder.empty())
       t.fail("", "expected at least one place: desktop, start_menu, startup or folder");
     t.finish();
@@ -76,9 +78,9 @@ void read_registry(Table& root, Reading& r) {
       continue;
     }
     std::string name = t.text("name").value_or("");
-    std::int64_t type = t.choice("type", {{"string", 1}, {"expandable", 2}, {"binary", 3}, {"dword", 4}, {"qword", 11}},
-                                 true)
-                            .value_or(1);
+    std::int64_t type =
+        t.choice("type", {{"string", 1}, {"expandable", 2}, {"binary", 3}, {"dword", 4}, {"qword", 11}}, true)
+            .value_or(1);
     std::int64_t action = t.choice("action",
                                    {{"write", 3},
                                     {"write-and-keep", 1},
@@ -109,8 +111,8 @@ void read_registry(Table& root, Reading& r) {
     if (has_line_break(name) || has_line_break(data)) t.fail("value", "a registry entry cannot hold line breaks");
     t.finish();
     if (key)
-      list += kv::csv_record(std::vector<std::u16string>{utf16(*key), utf16(name), kv::to_u16(type), utf16(data),
-                                                          kv::to_u16(action)});
+      list += kv::csv_record(
+          std::vector<std::u16string>{utf16(*key), utf16(name), kv::to_u16(type), utf16(data), kv::to_u16(action)});
   }
 }
 
@@ -126,7 +128,8 @@ void read_associations(Table& root, Reading& r) {
     if (default_verb && open_with) t.fail("open_with_only", "cannot be used together with default_verb");
     a.kind = default_verb ? 1 : open_with ? 2 : 0;
     std::string type = t.text("file_type").value_or("");
-    if (!type.empty() && type[0] == '!') t.fail("file_type", "write use_existing_type = true instead of a leading \"!\"");
+    if (!type.empty() && type[0] == '!')
+      t.fail("file_type", "write use_existing_type = true instead of a leading \"!\"");
     if (t.flag("use_existing_type").value_or(false)) {
       if (type.empty()) t.fail("use_existing_type", "needs a file_type to use when the extension has none");
       type = "!" + type;
@@ -224,8 +227,7 @@ void read_deletions(Table& root, Reading& r) {
       d.pattern = kv::to_marked(utf16(*v));
     }
     if (t.has("date") && t.has("size")) t.fail("size", "cannot be used together with date");
-    std::int64_t compare =
-        t.choice("compare", {{"equal", 0}, {"at-least", 1}, {"at-most", 2}}).value_or(0);
+    std::int64_t compare = t.choice("compare", {{"equal", 0}, {"at-least", 1}, {"at-most", 2}}).value_or(0);
     if (t.has("compare") && !t.has("date") && !t.has("size")) t.fail("compare", "needs a date or a size");
     if (t.has("date")) {
       d.comparison = static_cast<std::uint8_t>(1 + compare);
@@ -241,11 +243,11 @@ void read_deletions(Table& root, Reading& r) {
       for (std::int64_t bit : *list) d.flags |= static_cast<std::uint8_t>(bit);
       if (d.flags == 0) t.fail("phases", "expected at least one phase");
     }
-    d.flags |= static_cast<std::uint8_t>(
-        t.choice("at_restart", {{"never", 0},
-                                {"only", ConditionalDeletion::kOnlyAtRestart},
-                                {"when-locked", ConditionalDeletion::kRestartWhenLocked}})
-            .value_or(0));
+    d.flags |=
+        static_cast<std::uint8_t>(t.choice("at_restart", {{"never", 0},
+                                                          {"only", ConditionalDeletion::kOnlyAtRestart},
+                                                          {"when-locked", ConditionalDeletion::kRestartWhenLocked}})
+                                      .value_or(0));
     t.finish();
     r.settings().conditional_deletions.push_back(std::move(d));
   }

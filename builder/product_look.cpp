@@ -9,21 +9,20 @@ namespace {
 
 using namespace setup;
 
-const std::initializer_list<Choice> kPageStyles = {
-    {"plain", 0}, {"side-picture", 1}, {"header", 2}, {"panel", 3}};
-constexpr std::string_view kStyledPages[] = {"greeting", "language",    "licence",  "readme",
+const std::initializer_list<Choice> kPageStyles = {{"plain", 0}, {"side-picture", 1}, {"header", 2}, {"panel", 3}};
+constexpr std::string_view kStyledPages[] = {"greeting",    "language",   "licence",  "readme",
                                              "destination", "start_menu", "progress", "summary"};
 constexpr std::int64_t kDefaultPageStyle = 2;
 
-const std::initializer_list<Choice> kTextPositions = {{"none", 0},        {"top-left", 1},    {"top", 2},
-                                                          {"top-right", 3},   {"bottom-left", 4}, {"bottom", 5},
-                                                          {"bottom-right", 6}};
+const std::initializer_list<Choice> kTextPositions = {
+    {"none", 0}, {"top-left", 1}, {"top", 2}, {"top-right", 3}, {"bottom-left", 4}, {"bottom", 5}, {"bottom-right", 6}};
 
 void read_styles(Table& wizard, Reading& r) {
   std::int64_t all = wizard.choice("style", kPageStyles, true).value_or(kDefaultPageStyle);
   Table styles = wizard.table("styles");
   for (std::size_t i = 0; i < std::size(kStyledPages); ++i)
-    r.settings().page_styles[i] = static_cast<std::uint32_t>(styles.choice(kStyledPages[i], kPageStyles, true).value_or(all));
+    r.settings().page_styles[i] =
+        static_cast<std::uint32_t>(styles.choice(kStyledPages[i], kPageStyles, true).value_or(all));
   styles.finish();
 }
 

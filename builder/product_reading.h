@@ -41,15 +41,15 @@ std::optional<std::uint32_t> colour(Table& table, std::string_view key);
 void read_named_flags(Table& section, std::string_view section_name, FlagWords& flags);
 
 // The section readers, in the order load_product calls them.
-void read_product_identity(Table& root, Reading& r);    // [product] [requirements] [existing] [update_only]
-void read_behaviour(Table& root, Reading& r);           // [installation] [shared_folder] [log] [restart]
-                                                         // [uninstall] [portable] [taskbar_pin] [desktop_folder]
-void read_look(Table& root, Reading& r);                // [wizard] [summary] [background] [notify]
-void read_texts(Table& root, Reading& r);               // [strings] [[languages]] [documents] [batches]
-void read_files(Table& root, Reading& r);               // [[files]]
-void read_lists(Table& root, Reading& r);               // [[shortcuts]] [[registry]] [[associations]]
-                                                         // [[firewall]] [[close]] [[delete]]
-void read_raw_flags(Table& root, Reading& r);           // [raw_flags], last
+void read_product_identity(Table& root, Reading& r);  // [product] [requirements] [existing] [update_only]
+void read_behaviour(Table& root, Reading& r);         // [installation] [shared_folder] [log] [restart]
+                                                      // [uninstall] [portable] [taskbar_pin] [desktop_folder]
+void read_look(Table& root, Reading& r);              // [wizard] [summary] [background] [notify]
+void read_texts(Table& root, Reading& r);             // [strings] [[languages]] [documents] [batches]
+void read_files(Table& root, Reading& r);             // [[files]]
+void read_lists(Table& root, Reading& r);             // [[shortcuts]] [[registry]] [[associations]]
+                                                      // [[firewall]] [[close]] [[delete]]
+void read_raw_flags(Table& root, Reading& r);         // [raw_flags], last
 
 }  // namespace builder
 

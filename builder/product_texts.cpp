@@ -165,8 +165,7 @@ void read_document_list(Table& t, std::string_view key, std::vector<std::string>
   } else {
     one(*n);
   }
-  if (out.size() > kMaxDocuments)
-    t.fail(key, "too many texts: " + std::to_string(out.size()) + ", at most 20");
+  if (out.size() > kMaxDocuments) t.fail(key, "too many texts: " + std::to_string(out.size()) + ", at most 20");
 }
 
 void read_documents(Table& root, Reading& r) {
@@ -214,8 +213,10 @@ void read_batches(Table& root, Reading& r) {
       if (auto file = b.file("file")) {
         std::vector<std::uint8_t> bytes;
         std::string error;
-        if (read_file_bytes(*file, bytes, error)) commands = decode_text(bytes);
-        else b.fail("file", error);
+        if (read_file_bytes(*file, bytes, error))
+          commands = decode_text(bytes);
+        else
+          b.fail("file", error);
       }
       hidden = b.flag("hidden").value_or(true);
       if (kind.logged_bit) logged = b.flag("logged").value_or(true);

@@ -133,8 +133,7 @@ std::vector<SourceMatch> expand_source(const std::filesystem::path& base, std::s
   std::filesystem::path start = base;
   std::size_t i = 0;
   // The fixed folders before the first wildcard are the pattern's base.
-  bool absolute = !source.empty() && (source[0] == '/' || source[0] == '\\' ||
-                                      (source.size() > 1 && source[1] == ':'));
+  bool absolute = !source.empty() && (source[0] == '/' || source[0] == '\\' || (source.size() > 1 && source[1] == ':'));
   if (absolute) {
     start = path_from_utf8(parts[0].empty() ? "/" : parts[0] + "/");
     i = 1;

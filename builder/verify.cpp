@@ -40,7 +40,8 @@ std::string verify_stripped(std::span<const std::uint8_t> installer, std::span<c
   std::vector<std::uint8_t> image;
   if (int code = setup::strip_section(installer, setup::kSetupSectionName, image))
     return corrupt("the uninstaller image cannot be made without the installation data", code);
-  setup::SectionSearch left = setup::find_section(std::span(image).first(std::min(image.size(), setup::kMaxPeHeadersSize)));
+  setup::SectionSearch left =
+      setup::find_section(std::span(image).first(std::min(image.size(), setup::kMaxPeHeadersSize)));
   if (left.found) return "the uninstaller image still holds the installation data";
   // The stub comes back, apart from its image checksum (and the zeros that
   // aligned the section's start).
@@ -121,7 +122,8 @@ std::string verify_installer(std::span<const std::uint8_t> installer, const Prod
   }
   if (int c = reader.finish()) return corrupt("bytes are left in the archive", c);
 
-  if (opened.head.ProductFlags2 & setup::flags2::kUninstallerWithoutSetupSection) return verify_stripped(installer, stub);
+  if (opened.head.ProductFlags2 & setup::flags2::kUninstallerWithoutSetupSection)
+    return verify_stripped(installer, stub);
   return {};
 }
 

@@ -54,8 +54,7 @@ std::optional<Image> read_image(std::span<const std::uint8_t> bytes, std::uint32
   const Bytes& f = image.file;
   if (!f.has(0, 64) || bytes[0] != 'M' || bytes[1] != 'Z') return std::nullopt;
   std::uint32_t pe = *f.u32(60);
-  if (!f.has(pe, 24) || bytes[pe] != 'P' || bytes[pe + 1] != 'E' || bytes[pe + 2] || bytes[pe + 3])
-    return std::nullopt;
+  if (!f.has(pe, 24) || bytes[pe] != 'P' || bytes[pe + 1] != 'E' || bytes[pe + 2] || bytes[pe + 3]) return std::nullopt;
   std::uint16_t count = *f.u16(pe + 6);
   std::uint16_t optional_size = *f.u16(pe + 20);
   std::uint64_t optional = std::uint64_t(pe) + 24;

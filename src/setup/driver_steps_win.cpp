@@ -22,6 +22,8 @@
 #include "localised.h"
 #include "path_variables_win.h"
 #include "run_modes.h"
+#include "conditional_deletion.h"
+#include "pending_cleanup.h"
 #include "uninstall_data.h"
 #include "win_handles.h"
 
@@ -172,13 +174,20 @@ void install_files() {
   engine::install_files(reader, installer);
 }
 
+// Step 23: the author's deletions for the installation phase. All of them
+// are kept in the uninstall data, which writes those of the uninstallation.
 void conditional_deletions() {
-  // The author's conditional deletions come with the uninstaller's clean-up
-  // routines, which serve both runs.
+  auto& entries = uninstall::uninstall_data.conditional_deletions;
+  entries.clear();
+  for (const ConditionalDeletion& d : settings.conditional_deletions)
+    entries.push_back({d.pattern, d.comparison, d.operand, d.flags});
+  uninstall::delete_conditional_files(entries, uninstall::CleanupPhase::installation);
   status(-1, 27);
 }
 
-void pending_cleanup(const std::set<std::u16string>& written_paths) { (void)written_paths; }
+void pending_cleanup(const std::set<std::u16string>& written_paths) {
+  uninstall::clean_pending_operations(written_paths, uninstall::CleanupPhase::installation);
+}
 
 void after_files() {
   // Component registration, shortcuts, registry entries, associations and

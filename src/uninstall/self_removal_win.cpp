@@ -47,7 +47,8 @@ std::u16string command_interpreter() {
     if (!expanded.empty() && !kv::iequals(expanded, u"%comspec%")) return expanded;
   }
   const kv::OsVersion& os = kv::os_version();
-  if (os.platform == kv::kPlatform9x && os.major == 4) return join_folder(folder_of(GetWindowsDirectoryW), u"command.com");
+  if (os.platform == kv::kPlatform9x && os.major == 4)
+    return join_folder(folder_of(GetWindowsDirectoryW), u"command.com");
   return join_folder(folder_of(GetSystemDirectoryW), u"cmd.exe");
 }
 

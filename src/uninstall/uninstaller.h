@@ -66,7 +66,6 @@ struct UninstallRun {
   std::u16string product_name;  // the uninstall key's name
   std::u16string display_name;  // DisplayName, else the product name
   std::u16string install_folder;
-  std::string install_folder_marked;
   std::uint32_t flags_low = 0;
   std::uint32_t flags_high = 0;
   std::uint32_t flags2 = 0;

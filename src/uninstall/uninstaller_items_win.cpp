@@ -22,6 +22,8 @@ namespace {
 
 using namespace uninstall_flags;
 
+// The counts and the font list live in the process's own view, where the
+// installation wrote them.
 const std::u16string kSharedDllsKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 constexpr DWORD kMsiLibraryMissing = 120;
 constexpr DWORD kForceDelete = 1;  // SUOI_FORCEDELETE
@@ -156,7 +158,7 @@ void remove_fonts(HKEY uninstall_key) {
       kv::reg_open(HKEY_LOCAL_MACHINE,
                    nt ? u"Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts"
                       : u"Software\\Microsoft\\Windows\\CurrentVersion\\Fonts",
-                   KEY_QUERY_VALUE | KEY_SET_VALUE);
+                   KEY_QUERY_VALUE | KEY_SET_VALUE, kv::RegView::native32);
   std::u16string font_folder = engine::path_variable(engine::PathVar::FontDir);
   bool any_removed = false;
   for (const FontRecord& font : fonts) {
@@ -181,7 +183,8 @@ void remove_shared_files(HKEY uninstall_key) {
     kv::reg_delete_value(uninstall_key, u"SharedFiles");
     return;
   }
-  kv::UniqueRegKey counts = kv::reg_open(HKEY_LOCAL_MACHINE, kSharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE);
+  kv::UniqueRegKey counts =
+      kv::reg_open(HKEY_LOCAL_MACHINE, kSharedDllsKey, KEY_QUERY_VALUE | KEY_SET_VALUE, kv::RegView::native32);
   if (!counts) {
     engine::error_report_format("REGISTRY ERROR:  Unable to adjust shared file reference counts.\r\n\r\n");
     return;

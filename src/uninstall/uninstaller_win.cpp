@@ -89,9 +89,15 @@ void read_display_settings(HKEY key) {
   d = UninstallDisplay{};
   d.title = read_wide(key, u"DisplayTitle");
   if (auto size = kv::reg_read_string(key, u"TitleSize")) d.title_size = *size;
-  if (auto colour = kv::reg_read_dword(key, u"TitleColor")) d.title_color = *colour, d.title_color_set = true;
+  if (auto colour = kv::reg_read_dword(key, u"TitleColor")) {
+    d.title_color = *colour;
+    d.title_color_set = true;
+  }
   d.title_shadow = read_number(key, u"TitleShadow", 1);
-  if (auto colour = kv::reg_read_dword(key, u"TopColor")) d.top_color = *colour, d.top_color_set = true;
+  if (auto colour = kv::reg_read_dword(key, u"TopColor")) {
+    d.top_color = *colour;
+    d.top_color_set = true;
+  }
   d.bottom_color = read_number(key, u"BottomColor", 0);
   d.mono_color = read_number(key, u"MonoColor", 1);
   d.title_position = read_number(key, u"TitlePosition", 0);
@@ -211,7 +217,6 @@ bool open_product(const std::u16string& product_name) {
   run.display_name = read_wide(key, u"DisplayName");
   if (run.display_name.empty()) run.display_name = product_name;
   run.install_folder = read_wide(key, u"InstallLocation");
-  run.install_folder_marked = kv::to_marked(run.install_folder);
   if (run.install_folder.empty()) {
     opening_error(kv::fill_format(
         u"The uninstall information for %s is corrupt.\r\n\r\nThe uninstallation cannot be performed.",

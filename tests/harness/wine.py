@@ -121,3 +121,32 @@ def screenshot(path: pathlib.Path) -> pathlib.Path:
 def press(window: str, key: str) -> None:
     subprocess.run(["xdotool", "windowactivate", "--sync", window], env=display_env(), capture_output=True)
     subprocess.run(["xdotool", "key", "--window", window, key], env=display_env(), check=True)
+
+
+def reg_query(key: str, view32: bool = True) -> dict[str, str] | None:
+    """The values of a registry key as reg.exe prints them (name -> data), or
+    None when the key does not exist. view32: the 32-bit program's view."""
+    args = ["wine", "reg", "query", key] + (["/reg:32"] if view32 else ["/reg:64"])
+    out = subprocess.run(args, capture_output=True, env=ENV, timeout=60)
+    if out.returncode != 0:
+        return None
+    values = {}
+    for line in out.stdout.decode("utf-8", errors="replace").splitlines():
+        if line.startswith("    "):
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[1].startswith("REG_"):
+                values[parts[0]] = parts[2] if len(parts) > 2 else ""
+    return values
+
+
+def reg_delete(key: str, view32: bool = True) -> None:
+    subprocess.run(["wine", "reg", "delete", key, "/f"] + (["/reg:32"] if view32 else ["/reg:64"]),
+                   capture_output=True, env=ENV, timeout=60)
+
+
+def unix_path(windows_path: str) -> pathlib.Path:
+    """A C:\ path of the prefix as a Unix path."""
+    assert windows_path[1:3] == ":\\", windows_path
+    drive = windows_path[0].lower()
+    rest = windows_path[3:].replace("\\", "/")
+    return (DRIVE_C if drive == "c" else PREFIX / "dosdevices" / f"{drive}:") / rest

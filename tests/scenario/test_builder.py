@@ -1,5 +1,5 @@
 """The builder: the example product built on Linux and on Windows (under
-Wine), opened by the runtime, refused when damaged, signed; errors that
+Wine), installed by the runtime, refused when damaged, signed; errors that
 leave nothing behind; the progress bar."""
 
 import os
@@ -18,6 +18,29 @@ CORRUPT = ("fatal error\r\nThis installation program is corrupt.  This is usuall
            "Delete the corrupted installer (to prevent caching), then re-download it.  If the problem persists, "
            "check your system for viruses.\r\n\r\nError code: ")
 KEY = "0123456789abcdef"
+PROGRAMS = wine.DRIVE_C / "Program Files (x86)"
+INSTALLED = ("Hello", "Signed")  # the products these tests install
+
+
+def _reg_delete(key: str) -> None:
+    subprocess.run(["wine", "reg", "delete", key, "/f", "/reg:32"], capture_output=True, env=wine.ENV, timeout=60)
+
+
+@pytest.fixture(scope="module", autouse=True)
+def leave_no_installation():
+    """The example and the signed product install for real; their folders and
+    registry keys are removed before and after these tests."""
+    def remove():
+        for name in INSTALLED:
+            _reg_delete("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name)
+            if (PROGRAMS / name).exists():
+                subprocess.run(["chmod", "-R", "u+w", str(PROGRAMS / name)])
+                shutil.rmtree(PROGRAMS / name, ignore_errors=True)
+        _reg_delete("HKLM\\Software\\Tessaline Examples")
+
+    remove()
+    yield
+    remove()
 
 
 @pytest.fixture(scope="module")
@@ -29,14 +52,17 @@ def example(tmp_path_factory) -> pathlib.Path:
     return installer
 
 
-def test_example_opens_and_verifies_in_the_runtime(example):
-    # The runtime reads the settings, verifies the archive and walks every
-    # entry; it ends with 1 and nothing to report.
+def test_example_installs_silently(example):
+    # A silent installation reports nothing and ends with 1.
     run = wine.run(example, "/silent")
     assert (run.returncode, run.trace) == (1, "")
+    assert (PROGRAMS / "Hello" / "config" / "hello.ini").read_bytes() == \
+        (builder.EXAMPLE.parent / "config" / "hello.ini").read_bytes()
+    log = (PROGRAMS / "Hello" / "Install.log").read_bytes().decode("utf-8-sig")
+    assert "Running Post-Installation Batch...\r\nHello from the batch\r\n" in log
 
 
-def test_damaged_archive_is_refused_before_anything_is_installed(example, tmp_path):
+def test_damaged_archive_is_refused(example, tmp_path):
     data = bytearray(example.read_bytes())
     begin, end = builder.archive_range(bytes(data))
     data[(begin + end) // 2] ^= 0x40

@@ -156,7 +156,8 @@ source = "data.txt"
     builder::Product product = b.product;
     c.change(file, product, stub);
     if (c.fix_image_checksum) setup::update_pe_checksum(file);
-    EXPECT_EQ(builder::verify_installer(file, product, stub), (c.about_the_file ? data.string() + ": " : "") + c.expected);
+    EXPECT_EQ(builder::verify_installer(file, product, stub),
+              (c.about_the_file ? data.string() + ": " : "") + c.expected);
   }
 
   // The source changed after the build.
@@ -168,7 +169,8 @@ source = "data.txt"
 TEST(BuilderBuild, ProblemsWithTheStubOrTheFilesAreReported) {
   Folder f;
   std::filesystem::path source = f.write("a.txt", "a");
-  builder::ProductLoad load = builder::load_product(f.write("product.toml", "[product]\nname = \"P\"\n[[files]]\nsource = \"a.txt\"\n"));
+  builder::ProductLoad load =
+      builder::load_product(f.write("product.toml", "[product]\nname = \"P\"\n[[files]]\nsource = \"a.txt\"\n"));
   ASSERT_EQ(load.error, "");
   builder::BuildOptions options;
 

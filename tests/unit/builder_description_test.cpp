@@ -43,10 +43,10 @@ shortcut = { start_menu = true }
   EXPECT_EQ(s.ShortcutMode, 1);
   // An uninstaller, compressed data, the folder and start-menu pages, the log
   // kept, stub checked, uninstaller progress and completion message.
-  EXPECT_EQ(s.ProductFlags.low, flags_low::kRegisterUninstaller | flags_low::kCompressedArchive |
-                                    flags_low::kDestinationPage | 0x40);
-  EXPECT_EQ(s.ProductFlags.high, flags_high::kCheckStubChecksum | flags_high::kStartMenuPage |
-                                     flags_high::kCompareVersions | 0x80000);
+  EXPECT_EQ(s.ProductFlags.low,
+            flags_low::kRegisterUninstaller | flags_low::kCompressedArchive | flags_low::kDestinationPage | 0x40);
+  EXPECT_EQ(s.ProductFlags.high,
+            flags_high::kCheckStubChecksum | flags_high::kStartMenuPage | flags_high::kCompareVersions | 0x80000);
   EXPECT_EQ(load.product.ProductFlags2, 0x40000u);
   EXPECT_FALSE(load.product.encipher);
   for (std::uint32_t style : s.page_styles) EXPECT_EQ(style, 2u);
@@ -121,10 +121,10 @@ TEST(BuilderDescription, EverySectionOfTheSchemaReachesTheSettings) {
   // strip_installation_data, uninstall completion message, ticked box,
   // reinstall batch for the same version only, batches announced.
   EXPECT_EQ(load.product.ProductFlags2, flags2::kPortableNoRegistry | flags2::kUninstallerWithoutSetupSection |
-                                            0x40000 | flags2::kStartApplicationTicked | flags2::kRemoveInstallPathValue |
-                                            flags2::kReinstallBatchSameVersionOnly | flags2::kLogPreInstallBatch |
-                                            flags2::kLogPostInstallBatch | flags2::kLogUpgradeBatch |
-                                            flags2::kLogReinstallBatch);
+                                            0x40000 | flags2::kStartApplicationTicked |
+                                            flags2::kRemoveInstallPathValue | flags2::kReinstallBatchSameVersionOnly |
+                                            flags2::kLogPreInstallBatch | flags2::kLogPostInstallBatch |
+                                            flags2::kLogUpgradeBatch | flags2::kLogReinstallBatch);
   EXPECT_TRUE(s.ProductFlags.has_high(0x8));  // [raw_flags] set_high
 
   // Look.
@@ -268,12 +268,15 @@ TEST(BuilderDescription, BadInputNamesThePlaceAndWhatWasExpected) {
       {"[product]\nname = \"P\"\n[[languages]]\nname = \"English\"\n",
        "product.toml:4:8: [[languages]] name: English is built in; change its texts in [strings]"},
       {many_languages.c_str(), "product.toml: too many languages: 201, at most 200"},
-      {"[product]\nname = \"P\"\n[wizard]\npassword = \"" "12345678901234567890123456789012345678901234567890123456789012345" "\"\n",
+      {"[product]\nname = \"P\"\n[wizard]\npassword = \""
+       "12345678901234567890123456789012345678901234567890123456789012345"
+       "\"\n",
        "product.toml:4:12: [wizard] password: too long: 65 characters, at most 64"},
       {"[product]\nname = \"P\"\n[wizard]\nminimum_display_time = 10000\n",
        "product.toml:4:24: [wizard] minimum_display_time: expected a whole number from 0 to 9999"},
       {"[product]\nname = \"P\"\n[wizard]\nstyle = \"fancy\"\n",
-       "product.toml:4:9: [wizard] style: expected \"plain\", \"side-picture\", \"header\" or \"panel\" (or its number)"},
+       "product.toml:4:9: [wizard] style: expected \"plain\", \"side-picture\", \"header\" or \"panel\" (or its "
+       "number)"},
       {long_link.c_str(), "product.toml:4:8: [wizard] link: too long: 65536 bytes, at most 65535"},
       {"[product]\nname = \"P\"\n[background]\ntop_color = \"#12345\"\n",
        "product.toml:4:13: [background] top_color: expected a colour \"#RRGGBB\""},
@@ -281,8 +284,7 @@ TEST(BuilderDescription, BadInputNamesThePlaceAndWhatWasExpected) {
        "product.toml:4:11: [background] stretch: needs a bitmap"},
       {"[product]\nname = \"P\"\n[batches]\npost_install = \"echo \xE6\x97\xA5\"\n",
        "product.toml:4:16: [batches] post_install: holds characters that Windows-1252 text cannot hold"},
-      {long_version.c_str(),
-       "product.toml:4:22: [existing] no_downgrade_below: too long: 256 characters, at most 255"},
+      {long_version.c_str(), "product.toml:4:22: [existing] no_downgrade_below: too long: 256 characters, at most 255"},
       {"[product]\nname = \"P\"\n[uninstall]\nenabled = false\nstart_menu_shortcut = true\n",
        "product.toml:5:23: [uninstall] start_menu_shortcut: needs an uninstaller (enabled = true)"},
       {"[product]\nname = \"P\"\n[[uninstall.values]]\nname = \"N\"\nkind = \"number\"\nvalue = \"ten\"\n",
@@ -327,14 +329,14 @@ TEST(BuilderDescription, PatternsMatchNamesAndFoldersInSortedOrder) {
     bool matches;
   };
   for (const NameCase& c : std::initializer_list<NameCase>{{"*.txt", "a.txt", true},
-                                                          {"*.txt", "a.txt.bak", false},
-                                                          {"a?c", "abc", true},
-                                                          {"a?c", "ac", false},
-                                                          {"[a-c]x", "bx", true},
-                                                          {"[!a-c]x", "bx", false},
-                                                          {"*a*b*", "xxaxxbxx", true},
-                                                          {"*a*b", "xxaxxbxc", false},
-                                                          {"[x", "[x", true}})
+                                                           {"*.txt", "a.txt.bak", false},
+                                                           {"a?c", "abc", true},
+                                                           {"a?c", "ac", false},
+                                                           {"[a-c]x", "bx", true},
+                                                           {"[!a-c]x", "bx", false},
+                                                           {"*a*b*", "xxaxxbxx", true},
+                                                           {"*a*b", "xxaxxbxc", false},
+                                                           {"[x", "[x", true}})
     EXPECT_EQ(builder::name_matches(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
 
   Folder f;
@@ -347,8 +349,7 @@ TEST(BuilderDescription, PatternsMatchNamesAndFoldersInSortedOrder) {
     return out;
   };
   EXPECT_EQ(listed("app/*.dll"), (std::vector<std::string>{"|a.dll", "|b.dll"}));
-  EXPECT_EQ(listed("app/**/*.dll"),
-            (std::vector<std::string>{"|a.dll", "|b.dll", "z|c.dll", "z\\y|d.dll"}));
+  EXPECT_EQ(listed("app/**/*.dll"), (std::vector<std::string>{"|a.dll", "|b.dll", "z|c.dll", "z\\y|d.dll"}));
   EXPECT_EQ(listed("app/**"), (std::vector<std::string>{"|a.dll", "|b.dll", "|notes.txt", "z|c.dll", "z\\y|d.dll"}));
   EXPECT_EQ(listed("app/.*/*.dll"), (std::vector<std::string>{".git|e.dll"}));
   EXPECT_EQ(listed("app/z/c.dll"), (std::vector<std::string>{"|c.dll"}));

@@ -37,8 +37,8 @@ TEST(BuilderParts, CommandLine) {
   };
   for (const Case& c : bad) EXPECT_EQ(builder::parse_build_command(c.args).error, c.error);
 
-  std::vector<std::string> args = {"--quiet", "p.toml", "--output=s.exe", "--level", "3", "--jobs=2",
-                                   "--key", "00112233445566FF", "--verify", "--stub", "stub.exe"};
+  std::vector<std::string> args = {"--quiet", "p.toml",           "--output=s.exe", "--level", "3",       "--jobs=2",
+                                   "--key",   "00112233445566FF", "--verify",       "--stub",  "stub.exe"};
   builder::ParsedCommand parsed = builder::parse_build_command(args);
   ASSERT_EQ(parsed.error, "");
   const builder::BuildCommand& c = parsed.command;

@@ -107,8 +107,8 @@ inline Bytes make_image(bool wide = false, const Bytes& resource = {}) {
 }
 
 // One block of version information: lengths, type, key, value, children.
-inline Bytes version_block(std::u16string_view key, const Bytes& value, std::uint16_t value_length,
-                           std::uint16_t type, const std::vector<Bytes>& children = {}) {
+inline Bytes version_block(std::u16string_view key, const Bytes& value, std::uint16_t value_length, std::uint16_t type,
+                           const std::vector<Bytes>& children = {}) {
   Bytes b(6, 0);
   for (char16_t c : key) b.insert(b.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
   b.insert(b.end(), {0, 0});
@@ -403,7 +403,8 @@ inline std::filesystem::path write_rich_product(const Folder& f) {
   f.write("back.bmp", bitmap);
   f.write("sound.wav", std::string_view("RIFF\4\0\0\0WAVE", 12));
   Bytes reg = {0xFF, 0xFE};
-  for (char c : std::string_view("Windows Registry Editor Version 5.00\r\n")) reg.insert(reg.end(), {std::uint8_t(c), 0});
+  for (char c : std::string_view("Windows Registry Editor Version 5.00\r\n"))
+    reg.insert(reg.end(), {std::uint8_t(c), 0});
   f.write("merge.reg", reg);
   f.write("de.toml", "0 = \"<product> Installation\"\n48 = \"Weiter >\"\n");
   return f.write("product.toml", kRichProduct);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ class UninstallerTest : public ::testing::Test {
     kv::reg_delete_tree(HKEY_LOCAL_MACHINE, kUninstallRoot + tag_, kProcessView);
     kv::reg_delete_tree(HKEY_LOCAL_MACHINE, u"Software\\" + tag_, kProcessView);
     kv::reg_delete_tree(HKEY_CURRENT_USER, u"Software\\" + tag_, kProcessView);
+    kv::reg_delete_tree(HKEY_CLASSES_ROOT, extension(), kProcessView);
+    kv::reg_delete_tree(HKEY_CLASSES_ROOT, file_type(), kProcessView);
     remove_tree(root_);
   }
 
@@ -87,6 +90,8 @@ class UninstallerTest : public ::testing::Test {
   }
 
   std::u16string in_install(const std::u16string& name) const { return install_ + u"\\" + name; }
+  std::u16string extension() const { return u"." + tag_; }
+  std::u16string file_type() const { return tag_ + u".Document"; }
 
   // What an installation leaves: files (one read-only), folders, a registry
   // key and value of its own, the product's key, the uninstall key and
@@ -108,6 +113,13 @@ class UninstallerTest : public ::testing::Test {
                                               KEY_READ | KEY_WRITE, kProcessView);
     ASSERT_TRUE(product);
     kv::reg_write_string(product.get(), u"Version", u"1.0");
+
+    // A file association the installation made.
+    kv::reg_write_string(kv::reg_create(HKEY_CLASSES_ROOT, extension(), KEY_WRITE, kProcessView).get(), u"",
+                         file_type());
+    kv::reg_write_string(
+        kv::reg_create(HKEY_CLASSES_ROOT, file_type() + u"\\shell\\open\\command", KEY_WRITE, kProcessView).get(),
+        u"", u"app.exe \"%1\"");
 
     kv::UniqueRegKey key =
         kv::reg_create(HKEY_LOCAL_MACHINE, kUninstallRoot + tag_, KEY_READ | KEY_WRITE, kProcessView);
@@ -131,6 +143,7 @@ class UninstallerTest : public ::testing::Test {
     uninstall::add_to_removal_list_w(data, u"\\HKCU\\Software\\" + tag_ + u"\\Settings\\Path",
                                      RemovalKind::registry_value);
     uninstall::add_to_removal_list_w(data, u"\\HKCU\\Software\\" + tag_, RemovalKind::registry_key);
+    uninstall::add_association(data, kv::to_marked(extension()), kv::to_marked(file_type()), "open", "");
     data.texts[10] = u"Some items could not be removed:\r\n%s";
     data.texts[58] = u"Unable to delete the file";
     ASSERT_TRUE(uninstall::write_uninstall_data(data, data_path()));
@@ -153,6 +166,8 @@ class UninstallerTest : public ::testing::Test {
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, u"Software\\" + tag_));
     // The product's key and its parent, empty then, are gone.
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, u"Software\\" + tag_));
+    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, extension()));
+    EXPECT_FALSE(key_exists(HKEY_CLASSES_ROOT, file_type()));
     // The installation and uninstall folders are the self-removal's.
     EXPECT_TRUE(exists(in_install(u"Uninstall")));
   }
@@ -162,8 +177,41 @@ class UninstallerTest : public ::testing::Test {
 };
 
 TEST_F(UninstallerTest, RemovesTheInstallationAndItsRegistration) {
+  // Shared files: a file goes only when its count reaches zero, never with
+  // the keeping marker, and a file without a count is left alone.
+  const std::u16string shared = root_ + u"\\Shared\\";
+  ASSERT_TRUE(CreateDirectoryW(kv::as_wide(shared), nullptr));
+  const struct {
+    std::u16string name;
+    std::optional<std::uint32_t> count, count_after;
+    bool stays;
+  } shared_files[] = {
+      {u"once.dll", 1, 0, false},
+      {u"twice.dll", 2, 1, true},
+      {u"kept.dll ", 1, 0, true},
+      {u"uncounted.dll", std::nullopt, std::nullopt, true},
+  };
+  const std::u16string counts_key = u"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+  kv::UniqueRegKey counts = kv::reg_create(HKEY_LOCAL_MACHINE, counts_key, KEY_READ | KEY_WRITE, kProcessView);
+  ASSERT_TRUE(counts);
+  std::u16string value;
+  auto path_of = [&shared](const std::u16string& name) { return shared + name.substr(0, name.find(u' ')); };
+  for (const auto& file : shared_files) {
+    write_file(path_of(file.name));
+    if (file.count) kv::reg_write_dword(counts.get(), path_of(file.name), *file.count);
+    value += (value.empty() ? u"\"" : u";\"") + shared + file.name + u"\"";
+  }
+  kv::reg_write_string(kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + tag_, KEY_WRITE, kProcessView).get(),
+                       u"SharedFiles", value);
+
   EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::install_log.error_report;
   expect_removed();
+  for (const auto& file : shared_files) {
+    SCOPED_TRACE(kv::utf16_to_utf8(file.name));
+    EXPECT_EQ(exists(path_of(file.name)), file.stays);
+    EXPECT_EQ(kv::reg_read_dword(counts.get(), path_of(file.name)), file.count_after);
+    kv::reg_delete_value(counts.get(), path_of(file.name));
+  }
 }
 
 TEST_F(UninstallerTest, LockedFileStaysForASecondRun) {

@@ -55,6 +55,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     CloseHandle(pi.hProcess);
     return static_cast<int>(code);
   }
+  if (mode == u"hold" && argc > 3) {
+    // Holds a file open without sharing for some seconds, as a running
+    // program holds its own files; "ready" in the file named by argument 4
+    // tells the test that the file is held.
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 2;
+    if (argc > 4) {
+      HANDLE ready = CreateFileW(argv[4], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      CloseHandle(ready);
+    }
+    Sleep(static_cast<DWORD>(_wtoi(argv[3])) * 1000);
+    CloseHandle(file);
+    return 0;
+  }
   if (mode == u"message-box") {
     int pressed = kv::message_box(u"Is this centred?", u"Probe", MB_YESNOCANCEL | MB_ICONQUESTION);
     return pressed;
