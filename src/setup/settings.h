@@ -1,7 +1,7 @@
 #pragma once
 // Everything the author of an installation chose, as read from the settings
 // stream: identity, texts, the wizard's look, behaviour flags, folders,
-// batches, lists and the string table. docs/settings-stream.md describes the
+// batches, lists and the string table. docs/format.md describes the
 // stream field by field.
 //
 // Text forms: std::u16string holds UTF-16 text. std::string holds 8-bit
