@@ -45,10 +45,7 @@ int decode_chunk(std::span<const std::uint8_t> stored, const Cipher* cipher, boo
     plain.assign(packed.begin(), packed.end());
     return 0;
   }
-  Inflated inflated = inflate_bytes(packed);
-  if (!inflated.ok) return kChunkNotDecoded;
-  plain = std::move(inflated.bytes);
-  return 0;
+  return inflate_into(packed, plain) ? 0 : kChunkNotDecoded;
 }
 
 // --- Reading -------------------------------------------------------------
@@ -77,7 +74,8 @@ int ArchiveReader::load_chunk() {
   auto stored = archive_.subspan(cursor_ + kChunkHeadSize, static_cast<std::size_t>(size));
   if (additive_checksum(stored) != checksum) return kChunkChecksum;
 
-  ByteBuffer plain;
+  ByteBuffer plain = std::move(spare_chunk_);
+  spare_chunk_.clear();
   if (int error = decode_chunk(stored, cipher_ ? &*cipher_ : nullptr, compressed_, plain)) return error;
   cursor_ += kChunkHeadSize + stored.size();
   ++chunks_loaded_;
@@ -100,6 +98,7 @@ std::uint32_t ArchiveReader::peek_u32() const {
 
 void ArchiveReader::drop_used_chunks() {
   while (!chunks_.empty() && front_used_ == chunks_.front().size()) {
+    spare_chunk_ = std::move(chunks_.front());
     chunks_.pop_front();
     front_used_ = 0;
   }

@@ -156,6 +156,7 @@ class ArchiveReader {
 
   std::size_t cursor_ = 0;  // next chunk in the archive
   std::deque<ByteBuffer> chunks_;
+  ByteBuffer spare_chunk_;  // the last consumed chunk's room, for the next
   std::size_t front_used_ = 0;  // bytes of chunks_.front() already taken
   std::size_t buffered_ = 0;    // bytes of all chunks not yet taken
   ByteBuffer spanning_record_;

@@ -8,10 +8,15 @@ namespace setup {
 
 Inflated inflate_bytes(std::span<const std::uint8_t> input) {
   Inflated result;
-  z_stream z{};
-  if (inflateInit(&z) != Z_OK) return result;
+  result.ok = inflate_into(input, result.bytes, &result.complete);
+  return result;
+}
 
-  ByteBuffer& out = result.bytes;
+bool inflate_into(std::span<const std::uint8_t> input, ByteBuffer& out, bool* complete) {
+  if (complete) *complete = false;
+  out.clear();
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return false;
   out.reserve(3 * input.size() + 1024);
   std::size_t used = 0;
   bool failed = false;
@@ -30,14 +35,13 @@ Inflated inflate_bytes(std::span<const std::uint8_t> input) {
         failed = true;
         break;
       }
-      if (status == Z_STREAM_END) result.complete = true;
+      if (status == Z_STREAM_END && complete) *complete = true;
     } while (z.avail_out == 0);
     at += piece;
   }
   inflateEnd(&z);
   out.resize(used);
-  result.ok = !failed;
-  return result;
+  return !failed;
 }
 
 }  // namespace setup

@@ -25,6 +25,10 @@ struct Inflated {
 // 16,384-byte pieces until a piece is not filled. The output buffer starts
 // with room for 3 x input + 1,024 bytes and grows as needed.
 Inflated inflate_bytes(std::span<const std::uint8_t> input);
+// The same into a buffer whose room is reused (its content is replaced):
+// decoding chunk after chunk into recycled buffers spares the system a fresh
+// allocation, and its page faults, for each one. False on a stream error.
+bool inflate_into(std::span<const std::uint8_t> input, ByteBuffer& out, bool* complete = nullptr);
 
 // A complete zlib stream of the input at the given level (0 to 9, or -1 for
 // zlib's default). Empty only when zlib fails (a stream of no bytes still has
