@@ -30,10 +30,12 @@ void change_system_path(PathChange change, std::u16string_view folder_setting, s
   if (!edited) return;
   if (kv::reg_write_string(key.get(), u"Path", *edited, REG_EXPAND_SZ) != ERROR_SUCCESS) return;
   // Programs started from now on see the new PATH only once the shell has
-  // been told that the environment changed.
+  // been told that the environment changed. The shell answers at once; a
+  // busy program that does not is not waited for long, as every top-level
+  // window of the desktop gets the message in turn.
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"),
-                      SMTO_ABORTIFHUNG, 1000, &ignored);
+                      SMTO_ABORTIFHUNG, 200, &ignored);
 }
 
 }  // namespace integration
