@@ -4,12 +4,14 @@
 #include <optional>
 #include <string>
 
+#include "system_error.h"
+
 #include "settings.h"  // DateTimeRecord
 
 namespace engine {
 
 // The system's text for an error code, without its line end.
-std::u16string system_error_text(std::uint32_t code);
+using kv::system_error_text;
 
 // False when the path names a drive letter that the system does not have.
 bool drive_present(const std::u16string& path);

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "kv_core.h"
+#include "system_error.h"
 #include "reboot_operations.h"
 #include "security_win.h"
 #include "win_handles.h"
@@ -14,15 +15,6 @@ namespace {
 
 constexpr DWORD kReplaceAtReboot = MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT;
 
-std::u16string system_error_text(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::u16string text = n ? kv::from_wide(buffer, n) : u"Error " + kv::to_u16(code);
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
-  return text;
-}
 
 bool exists(const std::u16string& path) { return GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES; }
 
@@ -209,7 +201,7 @@ ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
   if (temporary.empty() || !fill_temporary_file(temporary, request)) {
     DWORD error = GetLastError();
     if (!temporary.empty()) DeleteFileW(kv::as_wide(temporary));
-    result.message += no_temporary_file_text(destination, system_error_text(error));
+    result.message += no_temporary_file_text(destination, kv::system_error_text(error));
     return result;
   }
 
@@ -227,7 +219,7 @@ ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
     return result;
   }
   DWORD error = GetLastError();
-  result.message += replacement_failed_text(destination, temporary, system_error_text(error));
+  result.message += replacement_failed_text(destination, temporary, kv::system_error_text(error));
   DeleteFileW(kv::as_wide(temporary));
   return result;
 }

@@ -50,20 +50,7 @@ std::u16string expanded_comspec() {
   return m && m <= MAX_PATH * 2 ? kv::from_wide(expanded) : kv::from_wide(value, n);
 }
 
-int file_error_code(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND: return kv::kFileNotFound;
-    case ERROR_PATH_NOT_FOUND: return kv::kFileNoDirectory;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return kv::kFileLocked;
-    case ERROR_ACCESS_DENIED: return kv::kFileAccessDenied;
-    case ERROR_INVALID_NAME: return kv::kFileBadName;
-    case ERROR_TOO_MANY_OPEN_FILES: return kv::kFileTooManyOpen;
-    case ERROR_NOT_READY: return kv::kFileDeviceNotReady;
-    case ERROR_WRITE_PROTECT: return kv::kFileReadOnly;
-    default: return kv::kFileUnknown;
-  }
-}
+int file_error_code(DWORD error) { return kv::file_error_from_system(error); }
 
 // Shown unless automatic, and logged.
 void report_failure(const std::u16string& message) {

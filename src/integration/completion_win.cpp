@@ -1,7 +1,6 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <srrestoreptapi.h>
 
 #include "batch_file.h"
 #include "batch_runner.h"
@@ -23,6 +22,7 @@
 #include "path_variables_win.h"
 #include "reboot_operations.h"
 #include "run_modes.h"
+#include "restore_point.h"
 #include "system_restart.h"
 #include "system_text_win.h"
 #include "text.h"
@@ -202,19 +202,7 @@ void notify_desktop_changed() {
 
 void commit_restore_point(std::int64_t sequence) {
   if (!(setup::installation.head.ProductFlags2 & kRestorePoint)) return;
-  using SetRestorePoint = BOOL(WINAPI*)(PRESTOREPOINTINFOW, PSTATEMGRSTATUS);
-  kv::UniqueModule library(LoadLibraryW(L"srclient.dll"));
-  auto set = library ? reinterpret_cast<SetRestorePoint>(
-                           reinterpret_cast<void*>(GetProcAddress(library.get(), "SRSetRestorePointW")))
-                     : nullptr;
-  RESTOREPOINTINFOW info{};
-  info.dwEventType = END_SYSTEM_CHANGE;
-  info.dwRestorePtType = APPLICATION_INSTALL;
-  info.llSequenceNumber = sequence;
-  STATEMGRSTATUS status{};
-  bool committed = false;
-  kv::crash_guard([&] { committed = set && set(&info, &status); });
-  if (!committed) engine::log_text("Failed to commit restore point.\r\n");
+  if (!kv::commit_restore_point(sequence)) engine::log_text("Failed to commit restore point.\r\n");
 }
 
 void restore_redirection(setup::DriverState& driver) {

@@ -5,10 +5,10 @@
 
 #include <string>
 
+#include "system_error.h"
+
 namespace integration {
 
-// FormatMessage's text without its trailing line end; "Error <code>" when the
-// system has none.
-std::u16string system_error_text(DWORD code);
+using kv::system_error_text;
 
 }  // namespace integration

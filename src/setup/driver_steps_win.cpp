@@ -1,7 +1,6 @@
 #include "driver_steps.h"
 
 #include <windows.h>
-#include <srrestoreptapi.h>
 
 #include "archive.h"
 #include "corrupt_installer.h"
@@ -21,6 +20,7 @@
 #include "kv_core.h"
 #include "localised.h"
 #include "path_variables_win.h"
+#include "restore_point.h"
 #include "run_modes.h"
 #include "conditional_deletion.h"
 #include "pending_cleanup.h"
@@ -119,23 +119,9 @@ void restore_point() {
   if (!(installation.head.ProductFlags2 & flags2::kRestorePoint)) return;
   status(97, -1);
   engine::log_text("Creating restore point...");
-  using SetRestorePoint = BOOL(WINAPI*)(PRESTOREPOINTINFOW, PSTATEMGRSTATUS);
-  kv::UniqueModule library(LoadLibraryW(L"srclient.dll"));
-  auto set = library ? reinterpret_cast<SetRestorePoint>(
-                           reinterpret_cast<void*>(GetProcAddress(library.get(), "SRSetRestorePointW")))
-                     : nullptr;
-  RESTOREPOINTINFOW info{};
-  info.dwEventType = BEGIN_SYSTEM_CHANGE;
-  info.dwRestorePtType = APPLICATION_INSTALL;
-  std::u16string description = placeholders.product.substr(0, MAX_DESC_W - 1);
-  std::copy(description.begin(), description.end(), info.szDescription);
-  STATEMGRSTATUS result{};
-  bool ok = false;
-  kv::crash_guard([&] { ok = set && set(&info, &result); });
-  if (ok) {
-    driver.restore_point_sequence = result.llSequenceNumber;
+  if (auto sequence = kv::begin_restore_point(placeholders.product)) {
+    driver.restore_point_sequence = *sequence;
     engine::log_text("OK\r\n");
-    library.release();  // kept for the commit at the end
   } else {
     engine::log_text("FAILED\r\n");
     installation.head.ProductFlags2 &= ~flags2::kRestorePoint;

@@ -18,6 +18,7 @@
 #include "installation_data.h"
 #include "installer_ui.h"
 #include "kv_core.h"
+#include "system_error.h"
 #include "localised.h"
 #include "os_version.h"
 #include "path_variables.h"
@@ -62,15 +63,6 @@ std::u16string expanded(std::u16string text) {
   return text;
 }
 
-std::u16string system_error_text(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::u16string text = n ? kv::from_wide(buffer, n) : u"Error " + kv::to_u16(code);
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) text.pop_back();
-  return text;
-}
 
 // Creates a folder with all its missing levels.
 DWORD create_folders(const std::u16string& path) {
@@ -297,7 +289,7 @@ void prepare_folders() {
   run.uninstall_dir = join_path(install, settings.UninstallSubdir);
   if (DWORD error = create_folders(run.uninstall_dir); error != ERROR_SUCCESS)
     engine::log_wide_pieces({u"Failed to create uninstall data folder \"", run.uninstall_dir, u"\": ",
-                             system_error_text(error), u"\r\n"});
+                             kv::system_error_text(error), u"\r\n"});
   else if (run.uninstall_dir != install)
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, run.uninstall_dir, uninstall::RemovalKind::directory);
 

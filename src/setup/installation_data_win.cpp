@@ -7,6 +7,7 @@
 #include "container.h"
 #include "corrupt_installer.h"
 #include "kv_core.h"
+#include "system_error.h"
 #include "localised.h"
 #include "pe_edit.h"
 #include "run_modes.h"
@@ -27,25 +28,12 @@ constexpr char kNoDataMessage[] =
     "No uninstallation parameters were specified.\r\n\r\n"
     "You should not delete this program or execute it directly.";
 
-int file_error_code(DWORD err) {
-  switch (err) {
-    case ERROR_FILE_NOT_FOUND: return kv::kFileNotFound;
-    case ERROR_PATH_NOT_FOUND: return kv::kFileNoDirectory;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return kv::kFileLocked;
-    case ERROR_ACCESS_DENIED: return kv::kFileAccessDenied;
-    case ERROR_INVALID_NAME: return kv::kFileBadName;
-    case ERROR_TOO_MANY_OPEN_FILES: return kv::kFileTooManyOpen;
-    case ERROR_NOT_READY: return kv::kFileDeviceNotReady;
-    default: return kv::kFileUnknown;
-  }
-}
 
 kv::UniqueFile open_own_file() {
   kv::UniqueFile file(CreateFileW(kv::as_wide(installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    int code = file_error_code(GetLastError());
+    int code = kv::file_error_from_system(GetLastError());
     kv::fatal("Error code 1: The installer could not open itself.\r\nFilename: %s\r\nError #%d: %s",
               kv::utf16_to_ansi(installation.path).c_str(), code, kv::file_error_text(code));
   }

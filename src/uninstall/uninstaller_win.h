@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+
+#include "system_error.h"
 #include <vector>
 
 #include "registry.h"
@@ -45,7 +47,7 @@ class RedirectionPause {
 };
 
 // File system.
-std::u16string system_error_text(DWORD code);
+using kv::system_error_text;
 bool path_exists(const std::u16string& path);
 // Clears the read-only attribute first. 0, or the system's error.
 DWORD delete_file(const std::u16string& path);
