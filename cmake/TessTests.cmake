@@ -20,8 +20,10 @@ function(tess_gtest name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${TESS_GTEST_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   if(TESS_WIN32)
+    # They change the shared prefix (pending renames, PATH, uninstall keys),
+    # so they never run beside a scenario that compares snapshots of it.
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_session
-      LABELS "wine;${T_LABELS}" TIMEOUT 300)
+      LABELS "wine;${T_LABELS}" TIMEOUT 300 RESOURCE_LOCK wine_prefix_state)
   else()
     set_tests_properties(${name} PROPERTIES LABELS "unit;${T_LABELS}" TIMEOUT 300)
   endif()
