@@ -62,7 +62,7 @@ constexpr NamedFlag kTable[] = {
     {"uninstall", "progress_window", high, 0x00080000, true, true},
     {"uninstall", "completion_message", flags2, 0x00040000, true, true},
     {"uninstall", "restart", high, 0x00002000, false, true},
-    {"uninstall", "strip_installation_data", flags2, 0x00000020, false, true},
+    {"uninstall", "strip_installation_data", flags2, 0x00000020, true, true},
 
     {"documents", "write_readme_files", high, 0x00004000, false, true},
     {"documents", "write_licence_files", high, 0x00008000, false, true},

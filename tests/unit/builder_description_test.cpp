@@ -42,12 +42,13 @@ shortcut = { start_menu = true }
   EXPECT_EQ(s.TaskbarText, u"Hello");
   EXPECT_EQ(s.ShortcutMode, 1);
   // An uninstaller, compressed data, the folder and start-menu pages, the log
-  // kept, stub checked, uninstaller progress and completion message.
+  // kept, stub checked, uninstaller progress and completion message, and an
+  // uninstaller written without the installation data.
   EXPECT_EQ(s.ProductFlags.low,
             flags_low::kRegisterUninstaller | flags_low::kCompressedArchive | flags_low::kDestinationPage | 0x40);
   EXPECT_EQ(s.ProductFlags.high,
             flags_high::kCheckStubChecksum | flags_high::kStartMenuPage | flags_high::kCompareVersions | 0x80000);
-  EXPECT_EQ(load.product.ProductFlags2, 0x40000u);
+  EXPECT_EQ(load.product.ProductFlags2, 0x40000u | flags2::kUninstallerWithoutSetupSection);
   EXPECT_FALSE(load.product.encipher);
   for (std::uint32_t style : s.page_styles) EXPECT_EQ(style, 2u);
 
