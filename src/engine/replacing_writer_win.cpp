@@ -78,14 +78,16 @@ bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out) {
   return SystemTimeToFileTime(&system, &out);
 }
 
-// The entry's time (taken as UTC, as it was read) and attributes.
-void apply_time_and_attributes(const FileWriteRequest& request) {
+// The entry's time (taken as UTC, as it was read), set through the handle
+// that wrote the data: once a handle has set the times, the system no longer
+// changes them for its writes, and a second open per file would cost more
+// than the write of a small file.
+void apply_time(HANDLE file, const FileWriteRequest& request) {
   FILETIME time;
-  if (time_valid(request.time) && to_file_time(request.time, time)) {
-    kv::UniqueFile file(CreateFileW(kv::as_wide(request.destination), FILE_WRITE_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file) SetFileTime(file.get(), &time, nullptr, &time);
-  }
+  if (time_valid(request.time) && to_file_time(request.time, time)) SetFileTime(file, &time, nullptr, &time);
+}
+
+void apply_attributes(const FileWriteRequest& request) {
   if (request.attributes != kLeaveAttributes) {
     DWORD attributes = request.attributes & kWrittenAttributeMask;
     SetFileAttributesW(kv::as_wide(request.destination), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
@@ -140,10 +142,11 @@ FileWriteResult write_replacing_file(const FileWriteRequest& request) {
       kv::UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
       written = file && write_all(file.get(), request.data);
       if (!written) error = GetLastError();
+      else apply_time(file.get(), request);
     }
     if (written) {
       if (!flags.has_low(kFlagLowVerifyWrites) || file_holds(request.destination, request.data)) {
-        apply_time_and_attributes(request);
+        apply_attributes(request);
         return {true, false};
       }
       error = GetLastError();
