@@ -28,6 +28,7 @@ constexpr std::uint32_t kSecRawSize = 16;
 constexpr std::uint32_t kSecRawPosition = 20;
 constexpr std::uint32_t kSecCharacteristics = 36;
 constexpr std::uint32_t kInitializedReadable = 0x40000040;  // initialised data, readable
+constexpr std::uint32_t kPageSize = 0x1000;
 
 std::uint32_t align_up(std::uint64_t v, std::uint32_t a) {
   return static_cast<std::uint32_t>((v + a - 1) / a * a);
@@ -137,7 +138,11 @@ bool append_section(std::vector<std::uint8_t>& file, std::string_view name, std:
     return false;
   }
 
-  placed.file_position = align_up(extent.file_end, h.file_alignment);
+  // The section starts on a page boundary of the file: a loader can then map
+  // it from the file instead of copying it into private memory (Wine copies
+  // every section that does not start on a page), which matters when the
+  // section holds the whole product.
+  placed.file_position = align_up(extent.file_end, std::max<std::uint32_t>(h.file_alignment, kPageSize));
   placed.virtual_address = align_up(extent.image_end, h.section_alignment);
   std::size_t in_section = unpadded_tail ? std::min(mapped_size, data.size()) : data.size();
   placed.raw_size = align_up(in_section, h.file_alignment);
@@ -234,7 +239,12 @@ int uninstaller_image(std::span<const std::uint8_t> before, std::span<const std:
     return 42;
   std::uint32_t removed = found.entry.raw_size;
 
-  image.assign(before.begin(), before.begin() + found.entry.file_position);
+  // Up to the section, less the padding that put it on a page boundary when
+  // nothing follows it.
+  std::uint64_t keep = found.entry.file_position;
+  std::uint64_t others_end = section_extent(before, h, found.index).file_end;
+  if (after.empty() && others_end < keep) keep = others_end;
+  image.assign(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(keep));
   image.insert(image.end(), after.begin(), after.end());
 
   std::uint32_t count = h.section_count;

@@ -61,10 +61,10 @@ TEST(PeEdit, AppendedSectionIsFoundAndAddressable) {
   setup::NewSection placed;
   std::string error;
   ASSERT_TRUE(setup::append_section(file, ".setup", data, placed, error)) << error;
-  EXPECT_EQ(placed.file_position, 0xC00u);
+  EXPECT_EQ(placed.file_position, 0x1000u);  // on a page of the file, so it can be mapped
   EXPECT_EQ(placed.virtual_address, 0x5000u);
   EXPECT_EQ(placed.raw_size, 0x400u);
-  EXPECT_EQ(file.size(), 0x1000u);
+  EXPECT_EQ(file.size(), 0x1400u);
   EXPECT_EQ(get32(file, kOpt + 56), 0x6000u);            // size of image
   EXPECT_EQ(get32(file, kOpt + 8), 0x800u);              // initialised data
   setup::SectionSearch s = setup::find_section(file);
