@@ -12,7 +12,7 @@ WIN32   := $(BUILD)/win32
 FUZZ    := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap host win32 fuzz test test-host test-fuzz test-wine demo fuzz-long bench clean
+.PHONY: all bootstrap host win32 fuzz test test-host test-fuzz test-wine demo fuzz-long bench corruption-sweep clean
 
 all: host win32
 
@@ -63,8 +63,16 @@ demo: host win32
 fuzz-long:
 	$(MAKE) test-fuzz FUZZ_SECONDS=1800
 
+# The installer against NSIS and the floor under Wine; the table goes to
+# bench/results/latest.md.
 bench: host win32
-	scripts/bench
+	TESS_BUILD=$(abspath $(BUILD)) scripts/bench
+
+# Damaged copies of an installer, each refused without a trace (the suite
+# runs a small sample of them).
+CORRUPTION_COPIES ?= 600
+corruption-sweep: host win32
+	TESS_BUILD=$(abspath $(BUILD)) scripts/corruption-sweep --copies $(CORRUPTION_COPIES)
 
 clean:
 	rm -rf $(BUILD)
