@@ -184,8 +184,9 @@ bool istarts_with(std::u16string_view text, std::u16string_view prefix) {
 
 std::size_t ifind(std::u16string_view text, std::u16string_view needle, std::size_t from) {
   if (needle.empty()) return from <= text.size() ? from : std::u16string_view::npos;
+  const char16_t first = ascii_lower(needle[0]);
   for (std::size_t i = from; i + needle.size() <= text.size(); ++i)
-    if (iequals(text.substr(i, needle.size()), needle)) return i;
+    if (ascii_lower(text[i]) == first && iequals(text.substr(i, needle.size()), needle)) return i;
   return std::u16string_view::npos;
 }
 

@@ -78,6 +78,8 @@ void expand_path_variables(std::u16string& text, PathValueSource& source) {
     if (find_name(text, row) == std::u16string::npos) continue;
     text = kv::replace_all(text, row.name, source.value(row.var), !row.exact_case);
   }
+  // The names of the table took most percent signs with them.
+  if (text.find(u'%') == std::u16string::npos) return;
   if (std::optional<std::u16string> expanded = source.expand_environment(text)) text = std::move(*expanded);
 }
 

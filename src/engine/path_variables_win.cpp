@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
+
 #include "os_version.h"
 #include "path_variables_notification.h"
 #include "registry.h"
@@ -136,10 +138,16 @@ class Win32PathFacts final : public PathSystemFacts {
   const kv::OsVersion& os() override { return kv::os_version(); }
 
   std::optional<std::u16string> expand_environment(const std::u16string& text) override {
-    constexpr DWORD kBuffer = 32000;
-    std::u16string out(kBuffer, u'\0');
-    DWORD n = ExpandEnvironmentStringsW(kv::as_wide(text), kv::as_wide(out), kBuffer);
-    if (n == 0 || n > kBuffer) return std::nullopt;  // failed, or the result did not fit
+    // Results are limited to 32,000 characters. A path fits the first
+    // buffer; the system names the room a longer result needs.
+    constexpr DWORD kLimit = 32000;
+    std::u16string out(std::min<std::size_t>(text.size() + 512, kLimit), u'\0');
+    DWORD n = ExpandEnvironmentStringsW(kv::as_wide(text), kv::as_wide(out), DWORD(out.size()));
+    if (n > out.size() && n <= kLimit) {
+      out.assign(n, u'\0');
+      n = ExpandEnvironmentStringsW(kv::as_wide(text), kv::as_wide(out), DWORD(out.size()));
+    }
+    if (n == 0 || n > out.size()) return std::nullopt;  // failed, or the result did not fit
     out.resize(n - 1);
     return out;
   }

@@ -89,6 +89,19 @@ TEST(PathVariablesWin, SpecialFoldersAndTheEnvironment) {
   engine::path_run_values.install_dir.clear();
 }
 
+// A result longer than the first buffer is expanded in a second one; one
+// beyond 32,000 characters is left as the table made it.
+TEST(PathVariablesWin, LongEnvironmentExpansions) {
+  const std::wstring value(3000, L'a');
+  ASSERT_TRUE(SetEnvironmentVariableW(L"TESS_LONG", value.c_str()));
+  const std::u16string wide_value(value.begin(), value.end());
+  EXPECT_EQ(expanded(u"%TESS_LONG%|%TESS_LONG%"), wide_value + u"|" + wide_value);
+  std::u16string eleven;
+  for (int i = 0; i < 11; ++i) eleven += u"%TESS_LONG%";
+  EXPECT_EQ(expanded(eleven), eleven);
+  SetEnvironmentVariableW(L"TESS_LONG", nullptr);
+}
+
 TEST(PathVariablesWin, SystemVersionVariables) {
   const kv::OsVersion& os = kv::os_version();
   EXPECT_GE(os.major, 6u);
