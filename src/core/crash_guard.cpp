@@ -15,6 +15,7 @@ std::string CrashInfo::describe() const {
 }
 
 void call_catching_cxx(GuardedStep step, void* context, CrashInfo& info) {
+#if __cpp_exceptions
   try {
     step(context);
   } catch (const std::exception& e) {
@@ -23,6 +24,11 @@ void call_catching_cxx(GuardedStep step, void* context, CrashInfo& info) {
   } catch (...) {
     info.crashed = true;
   }
+#else
+  // Built without C++ exceptions (the runtime): nothing can be thrown.
+  (void)info;
+  step(context);
+#endif
 }
 
 }  // namespace kv

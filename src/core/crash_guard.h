@@ -4,7 +4,8 @@
 //
 // On Windows a hardware fault or a foreign exception raised inside the step
 // is caught by a frame handler placed on the guard's stack frame, exactly as a
-// compiler's __try block would; a C++ exception is caught as well. The step is
+// compiler's __try block would; a C++ exception is caught as well where the
+// code is built with exceptions (the runtime is built without). The step is
 // abandoned where it crashed (its destructors do not run) and the caller goes
 // on.
 #include <string>

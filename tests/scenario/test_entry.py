@@ -61,6 +61,17 @@ def test_out_of_memory_ends_with_the_report():
     assert "Requested size = 3221225472 (0xC0000000)\r\n\r\nStack contents:\r\n" in run.trace
 
 
+def test_a_standard_library_error_ends_as_an_internal_error():
+    run = wine.run(wine.PROBE, "library-error", "silent", timeout=60)
+    assert run.returncode == 1
+    assert run.trace.startswith("fatal error\r\nInternal Fatal Error\r\nModule: vector::_M_range_check")
+    assert run.trace.endswith("\r\nLine: 0\r\n")
+
+
+def test_function_statics_are_initialised_once_under_a_race():
+    assert wine.run(wine.PROBE, "static-race", timeout=60).returncode == 0
+
+
 def test_usage_box_appears_without_silent():
     app = wine.Background(wine.RUNTIME, "/x")
     try:

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "dialogs.h"
 #include "kv_core.h"
@@ -13,6 +14,26 @@
 namespace {
 
 void nested_fatal(const char* text) { kv::fatal("second fatal inside the callback"); }
+
+// Function-local statics: a slow first initialisation raced by two threads,
+// and an initialiser that starts another static.
+volatile LONG g_initialisations = 0;
+
+int inner_static() {
+  static int value = InterlockedIncrement(&g_initialisations) * 0 + 5;
+  return value;
+}
+
+int slow_static() {
+  static int value = [] {
+    InterlockedIncrement(&g_initialisations);
+    Sleep(300);
+    return inner_static() + 1;
+  }();
+  return value;
+}
+
+DWORD WINAPI race_static(void*) { return static_cast<DWORD>(slow_static()); }
 
 }  // namespace
 
@@ -38,6 +59,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     char* p = static_cast<char*>(::operator new(huge));
     p[0] = 1;
     return 0;
+  }
+  if (mode == u"library-error") {
+    // An index beyond a container's end, as a bug would make it.
+    std::vector<int> values;
+    volatile std::size_t index = 1;
+    return values.at(index);
+  }
+  if (mode == u"static-race") {
+    HANDLE other = CreateThread(nullptr, 0, race_static, nullptr, 0, nullptr);
+    const int mine = slow_static();
+    WaitForSingleObject(other, INFINITE);
+    DWORD theirs = 0;
+    GetExitCodeThread(other, &theirs);
+    CloseHandle(other);
+    // Both see the value, and each static was initialised once.
+    return mine == 6 && theirs == 6 && g_initialisations == 2 ? 0 : 4;
   }
   if (mode == u"launch") {
     // Starts TESS_COMMAND_LINE exactly as written (Wine would re-quote the
