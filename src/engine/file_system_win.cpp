@@ -27,6 +27,21 @@ std::optional<setup::DateTimeRecord> file_modification_time(const std::u16string
   return setup::DateTimeRecord{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
 }
 
+bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out) {
+  auto in_word = [](std::int32_t v) { return v >= 0 && v <= 0xFFFF; };
+  if (!in_word(time.year) || !in_word(time.month) || !in_word(time.day) || !in_word(time.hour) ||
+      !in_word(time.minute) || !in_word(time.second))
+    return false;
+  SYSTEMTIME system{};
+  system.wYear = WORD(time.year);
+  system.wMonth = WORD(time.month);
+  system.wDay = WORD(time.day);
+  system.wHour = WORD(time.hour);
+  system.wMinute = WORD(time.minute);
+  system.wSecond = WORD(time.second);
+  return SystemTimeToFileTime(&system, &out);
+}
+
 std::optional<std::u16string> file_version_text(const std::u16string& path) {
   DWORD ignored = 0;
   DWORD size = GetFileVersionInfoSizeW(kv::as_wide(path), &ignored);

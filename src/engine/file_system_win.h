@@ -1,5 +1,7 @@
 #pragma once
 // File-system helpers of the file installation on Windows.
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +20,10 @@ bool drive_present(const std::u16string& path);
 
 // The last-write time of a file, UTC, in the entry's six-integer form.
 std::optional<setup::DateTimeRecord> file_modification_time(const std::u16string& path);
+
+// An entry's time (six integers, taken as UTC) as a file time; false when a
+// field does not fit the system's time or the date does not exist.
+bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out);
 
 // The "FileVersion" text of a file's version resource, as stored.
 std::optional<std::u16string> file_version_text(const std::u16string& path);

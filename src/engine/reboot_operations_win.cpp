@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "file_system_win.h"
 #include "kv_core.h"
 #include "system_error.h"
 #include "reboot_operations.h"
@@ -21,21 +22,6 @@ bool exists(const std::u16string& path) { return GetFileAttributesW(kv::as_wide(
 std::u16string parent_folder(const std::u16string& path) {
   std::size_t cut = path.find_last_of(u"\\/");
   return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
-}
-
-void create_folder_tree(const std::u16string& folder) {
-  if (folder.empty() || exists(folder)) return;
-  std::u16string parent = parent_folder(folder);
-  // Stop at a drive ("C:") or a share's root, which cannot be created.
-  if (!parent.empty() && parent.size() < folder.size() && parent.back() != u':') create_folder_tree(parent);
-  CreateDirectoryW(kv::as_wide(folder), nullptr);
-}
-
-bool drive_present(const std::u16string& path) {
-  if (path.size() < 2 || path[1] != u':') return true;  // a share or a relative path
-  char16_t letter = kv::ascii_lower(path[0]);
-  if (letter < u'a' || letter > u'z') return true;
-  return (GetLogicalDrives() >> (letter - u'a')) & 1;
 }
 
 using MoveFileExFunction = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
@@ -122,28 +108,14 @@ std::u16string create_temporary_file(const std::u16string& folder) {
   return {};
 }
 
-bool to_file_time(const EntryTime& time, FILETIME& out) {
-  auto in_word = [](std::int32_t v) { return v >= 0 && v <= 0xFFFF; };
-  if (!in_word(time.year) || !in_word(time.month) || !in_word(time.day) || !in_word(time.hour) ||
-      !in_word(time.minute) || !in_word(time.second))
-    return false;
-  SYSTEMTIME system{};
-  system.wYear = static_cast<WORD>(time.year);
-  system.wMonth = static_cast<WORD>(time.month);
-  system.wDay = static_cast<WORD>(time.day);
-  system.wHour = static_cast<WORD>(time.hour);
-  system.wMinute = static_cast<WORD>(time.minute);
-  system.wSecond = static_cast<WORD>(time.second);
-  return SystemTimeToFileTime(&system, &out);
-}
-
 // Writes the data and the entry's time into the temporary file.
 bool fill_temporary_file(const std::u16string& path, const ReplaceRequest& request) {
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file || !write_whole_file(file.get(), request.data)) return false;
   FILETIME time;
-  if (request.entry_time.valid() && to_file_time(request.entry_time, time))
+  const EntryTime& t = request.entry_time;
+  if (t.valid() && to_file_time(setup::DateTimeRecord{t.year, t.month, t.day, t.hour, t.minute, t.second}, time))
     SetFileTime(file.get(), &time, nullptr, &time);
   return true;
 }
@@ -196,7 +168,9 @@ ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
   }
 
   std::u16string folder = parent_folder(destination);
-  create_folder_tree(folder);
+  std::uint32_t folder_error = 0;
+  bool file_in_the_way = false;
+  create_folder_path(folder, folder_error, file_in_the_way);  // the temporary file's creation reports a failure
   std::u16string temporary = create_temporary_file(folder);
   if (temporary.empty() || !fill_temporary_file(temporary, request)) {
     DWORD error = GetLastError();

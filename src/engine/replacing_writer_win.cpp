@@ -63,21 +63,6 @@ bool file_holds(const std::u16string& path, std::span<const std::uint8_t> data) 
   return true;
 }
 
-bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out) {
-  auto in_word = [](std::int32_t v) { return v >= 0 && v <= 0xFFFF; };
-  if (!in_word(time.year) || !in_word(time.month) || !in_word(time.day) || !in_word(time.hour) ||
-      !in_word(time.minute) || !in_word(time.second))
-    return false;
-  SYSTEMTIME system{};
-  system.wYear = WORD(time.year);
-  system.wMonth = WORD(time.month);
-  system.wDay = WORD(time.day);
-  system.wHour = WORD(time.hour);
-  system.wMinute = WORD(time.minute);
-  system.wSecond = WORD(time.second);
-  return SystemTimeToFileTime(&system, &out);
-}
-
 // The entry's time (taken as UTC, as it was read), set through the handle
 // that wrote the data: once a handle has set the times, the system no longer
 // changes them for its writes, and a second open per file would cost more

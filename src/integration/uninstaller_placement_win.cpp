@@ -2,6 +2,7 @@
 
 #include "corrupt_installer.h"
 #include "file_io_win.h"
+#include "file_system_win.h"
 #include "icon_resources.h"
 #include "install_log.h"
 #include "installation_data.h"
@@ -36,16 +37,8 @@ std::u16string key_name() {
 void apply_uninstaller_time(const std::u16string& path) {
   const setup::DateTimeRecord& t = settings.uninstaller_file_time;
   engine::EntryTime time{t.year, t.month, t.day, t.hour, t.minute, t.second};
-  if (!time.valid()) return;
-  SYSTEMTIME system{};
-  system.wYear = WORD(t.year);
-  system.wMonth = WORD(t.month);
-  system.wDay = WORD(t.day);
-  system.wHour = WORD(t.hour);
-  system.wMinute = WORD(t.minute);
-  system.wSecond = WORD(t.second);
   FILETIME file_time;
-  if (!SystemTimeToFileTime(&system, &file_time)) return;
+  if (!time.valid() || !engine::to_file_time(t, file_time)) return;
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) SetFileTime(file.get(), nullptr, nullptr, &file_time);

@@ -13,6 +13,7 @@
 #include "path_variables_win.h"
 #include "text.h"
 #include "win_handles.h"
+#include "test_files_win.h"
 
 namespace {
 
@@ -30,16 +31,6 @@ std::u16string environment(const wchar_t* name) {
 bool folder_exists(const std::u16string& path) {
   DWORD attributes = GetFileAttributesW(kv::as_wide(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string read_file(const std::u16string& path) {
-  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-  std::string bytes;
-  char buffer[4096];
-  DWORD n = 0;
-  while (file && ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr) && n) bytes.append(buffer, n);
-  return bytes;
 }
 
 int run_log_files(const std::u16string& folder) {

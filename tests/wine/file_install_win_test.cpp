@@ -28,6 +28,7 @@
 #include "text.h"
 #include "uninstall_data.h"
 #include "win_handles.h"
+#include "test_files_win.h"
 
 namespace {
 
@@ -56,35 +57,6 @@ void write_file(const std::u16string& path, const std::string& content, DWORD at
   if (file) WriteFile(file.get(), content.data(), DWORD(content.size()), &written, nullptr);
   file.reset();
   SetFileAttributesW(kv::as_wide(path), attributes);
-}
-
-std::string read_file(const std::u16string& path) {
-  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-  std::string content(4096, '\0');
-  DWORD read = 0;
-  if (!file || !ReadFile(file.get(), content.data(), DWORD(content.size()), &read, nullptr)) return "<unreadable>";
-  content.resize(read);
-  return content;
-}
-
-void delete_tree(const std::u16string& folder) {
-  WIN32_FIND_DATAW found;
-  kv::UniqueFind find(FindFirstFileW(kv::as_wide(folder + u"\\*"), &found));
-  if (find) {
-    do {
-      std::u16string name = kv::from_wide(found.cFileName);
-      if (name == u"." || name == u"..") continue;
-      std::u16string path = folder + u"\\" + name;
-      SetFileAttributesW(kv::as_wide(path), FILE_ATTRIBUTE_NORMAL);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        delete_tree(path);
-      else
-        DeleteFileW(kv::as_wide(path));
-    } while (FindNextFileW(find.get(), &found));
-  }
-  find.reset();
-  RemoveDirectoryW(kv::as_wide(folder));
 }
 
 setup::FileEntry file_entry(std::uint32_t kind, const char* target, const std::u16string& wide_name,
@@ -123,7 +95,7 @@ class FileInstallTest : public ::testing::Test {
   void TearDown() override {
     remove_our_pending_pairs();
     engine::install_log.run_log = nullptr;
-    delete_tree(folder_);
+    remove_tree(folder_);
   }
 
   std::u16string in_folder(const std::u16string& name) const { return folder_ + u"\\" + name; }

@@ -28,6 +28,7 @@
 #include "uninstall_key.h"
 #include "uninstaller_placement.h"
 #include "win_handles.h"
+#include "test_files_win.h"
 
 namespace {
 
@@ -36,16 +37,6 @@ struct StringLog final : engine::RunLogSink {
   std::string text;
   void append(std::string_view utf8) override { text += utf8; }
 };
-
-std::string read_file(const std::u16string& path) {
-  kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
-  std::string bytes;
-  char chunk[65536];
-  DWORD n = 0;
-  while (file && ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr) && n) bytes.append(chunk, n);
-  return bytes;
-}
 
 bool exists(const std::u16string& path) { return GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES; }
 
@@ -78,27 +69,6 @@ class IntegrationWin : public ::testing::Test {
     GetTempPathW(MAX_PATH, temp);
     SetCurrentDirectoryW(temp);
     remove_tree(folder_);
-  }
-
-  static void remove_tree(const std::u16string& folder) {
-    WIN32_FIND_DATAW found;
-    kv::UniqueFind find(FindFirstFileW(kv::as_wide(folder + u"\\*"), &found));
-    if (find) {
-      do {
-        std::u16string name = kv::from_wide(found.cFileName);
-        if (name == u"." || name == u"..") continue;
-        std::u16string path = folder + u"\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          remove_tree(path);
-        } else {
-          SetFileAttributesW(kv::as_wide(path), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileW(kv::as_wide(path));
-        }
-      } while (FindNextFileW(find.get(), &found));
-    }
-    find.reset();
-    SetFileAttributesW(kv::as_wide(folder), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(kv::as_wide(folder));
   }
 
   std::u16string in_folder(std::u16string_view name) const { return folder_ + u"\\" + std::u16string(name); }

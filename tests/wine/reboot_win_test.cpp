@@ -14,6 +14,7 @@
 #include "reboot_operations.h"
 #include "uninstall_data_file.h"
 #include "win_handles.h"
+#include "test_files_win.h"
 
 namespace {
 
@@ -27,16 +28,6 @@ std::u16string write_file(const std::u16string& path, const std::string& content
   DWORD written = 0;
   if (file) WriteFile(file.get(), content.data(), DWORD(content.size()), &written, nullptr);
   return path;
-}
-
-std::string read_file(const std::u16string& path) {
-  kv::UniqueFile file(
-      CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  std::string content(4096, '\0');
-  DWORD read = 0;
-  if (!file || !ReadFile(file.get(), content.data(), DWORD(content.size()), &read, nullptr)) return "<unreadable>";
-  content.resize(read);
-  return content;
 }
 
 bool everyone_has_full_access(const std::u16string& path) {

@@ -19,6 +19,7 @@
 #include "uninstall_data_file.h"
 #include "uninstaller.h"
 #include "win_handles.h"
+#include "test_files_win.h"
 
 namespace {
 
@@ -68,25 +69,6 @@ class UninstallerTest : public ::testing::Test {
     kv::reg_delete_tree(HKEY_CLASSES_ROOT, extension(), kProcessView);
     kv::reg_delete_tree(HKEY_CLASSES_ROOT, file_type(), kProcessView);
     remove_tree(root_);
-  }
-
-  static void remove_tree(const std::u16string& folder) {
-    WIN32_FIND_DATAW found;
-    kv::UniqueFind find(FindFirstFileW(kv::as_wide(folder + u"\\*"), &found));
-    if (find) {
-      do {
-        std::u16string name = kv::from_wide(found.cFileName);
-        if (name == u"." || name == u"..") continue;
-        std::u16string path = folder + u"\\" + name;
-        SetFileAttributesW(kv::as_wide(path), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          remove_tree(path);
-        else
-          DeleteFileW(kv::as_wide(path));
-      } while (FindNextFileW(find.get(), &found));
-    }
-    find.reset();
-    RemoveDirectoryW(kv::as_wide(folder));
   }
 
   std::u16string in_install(const std::u16string& name) const { return install_ + u"\\" + name; }
