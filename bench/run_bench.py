@@ -522,15 +522,6 @@ def wine_version() -> str:
 # --- the run ------------------------------------------------------------------------------------------------
 
 
-def session_running() -> bool:
-    pid_file = wine.BUILD / "wine" / "session" / "xvfb.pid"
-    try:
-        os.kill(int(pid_file.read_text()), 0)
-        return True
-    except (OSError, ValueError):
-        return False
-
-
 def bench_payload(payload: Payload, args, pending_before: str | None) -> PayloadResult:
     kind = payload.kind
     pack = write_floor_pack(payload)
@@ -575,13 +566,10 @@ def main(argv: list[str]) -> int:
         print("bench: makensis is missing (Debian package nsis)", file=sys.stderr)
         return 2
 
-    started_session = not session_running()
-    subprocess.run([str(ROOT / "scripts" / "wine-session"), "start"], check=True, env={**os.environ,
-                   "TESS_BUILD": str(wine.BUILD)})
     load_before = load_average()
     commit_before = commit()
     cpu_before = cpu_times()
-    try:
+    with wine.session():
         payloads = []
         for kind in ["mixed", "small"] if args.only is None else [args.only]:
             payloads.append(prepare_payload(kind))
@@ -592,10 +580,6 @@ def main(argv: list[str]) -> int:
         pending_before = pending_renames_line(before)
         results = [bench_payload(payload, args, pending_before) for payload in payloads]
         problems = snapshot.compare(before, snapshot.take())
-    finally:
-        if started_session:
-            subprocess.run([str(ROOT / "scripts" / "wine-session"), "stop"], env={**os.environ,
-                           "TESS_BUILD": str(wine.BUILD)})
 
     cpu_after = cpu_times()
     stolen = 100 * (cpu_after[1] - cpu_before[1]) / max(cpu_after[0] - cpu_before[0], 1e-9)

@@ -3,6 +3,7 @@ test prefix and gives back their exit code and silent-mode trace."""
 
 from __future__ import annotations
 
+import contextlib
 import dataclasses
 import os
 import pathlib
@@ -31,6 +32,26 @@ def _wine_env() -> dict[str, str]:
 ENV = _wine_env()
 PREFIX = pathlib.Path(ENV["WINEPREFIX"])
 DRIVE_C = PREFIX / "drive_c"
+
+
+@contextlib.contextmanager
+def session():
+    """A Wine session (wineserver and display) for a script run outside
+    ctest: one already running is used, otherwise one is started for the
+    block and stopped after it."""
+    try:
+        os.kill(int((BUILD / "wine" / "session" / "xvfb.pid").read_text()), 0)
+        running = True
+    except (OSError, ValueError):
+        running = False
+    command = [str(ROOT / "scripts" / "wine-session")]
+    env = {**os.environ, "TESS_BUILD": str(BUILD)}
+    subprocess.run(command + ["start"], check=True, env=env)
+    try:
+        yield
+    finally:
+        if not running:
+            subprocess.run(command + ["stop"], env=env)
 
 
 @dataclasses.dataclass
