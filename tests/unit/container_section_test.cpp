@@ -183,6 +183,24 @@ TEST(Section, EveryFlippedArchiveByteIsRefusedBeforeAnyEntry) {
   }
 }
 
+// The second verification, of bytes already summed, shows the same steps
+// without summing them again; their length is still checked.
+TEST(Section, KnownGoodArchiveShowsTheStepsWithoutTheSum) {
+  Sample s;
+  Bytes section = container_test::make_section(true, true, s.entries, s.settings);
+  setup::OpenedSection opened = setup::open_section(section);
+  ASSERT_EQ(opened.error, 0);
+  auto archive = setup::locate_archive_in_section(section, opened.head, opened.archive_offset);
+  container_test::ProgressLog summed, known;
+  ASSERT_EQ(setup::verify_archive(archive.bytes, opened.head, &summed), 0);
+  Bytes damaged(archive.bytes.begin(), archive.bytes.end());
+  damaged[0] ^= 0x80;
+  EXPECT_EQ(setup::verify_archive(damaged, opened.head, &known, setup::ArchiveChecksum::known_good), 0);
+  EXPECT_EQ(known.events, summed.events);
+  damaged.pop_back();
+  EXPECT_EQ(setup::verify_archive(damaged, opened.head, nullptr, setup::ArchiveChecksum::known_good), 46);
+}
+
 // Every prefix of a valid section is refused with a code, and never read
 // beyond: each prefix lives in a buffer of exactly its size.
 TEST(Section, EveryTruncationGivesAnErrorCode) {
