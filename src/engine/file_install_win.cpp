@@ -28,11 +28,6 @@ constexpr int kTextRegistering = 77;
 // Entries stored under this name never show their path.
 constexpr char kHiddenEntryName[] = "b/0@+";
 
-std::u16string expanded(std::u16string text) {
-  expand_path_variables(text);
-  return text;
-}
-
 bool has_flag(const setup::FileEntry& entry, std::uint32_t bit) { return (entry.flags & bit) != 0; }
 
 bool is_reference_counted(std::uint32_t kind, bool portable) {
@@ -49,9 +44,10 @@ char shared_file_marker(const setup::FileEntry& entry) {
 
 ExistingFile examine(const std::u16string& path, const setup::FileEntry& entry) {
   ExistingFile existing;
-  existing.exists = GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  existing.exists = GetFileAttributesExW(kv::as_wide(path), GetFileExInfoStandard, &data);
   if (!existing.exists) return existing;
-  existing.time = file_modification_time(path);
+  existing.time = entry_time_of(data.ftLastWriteTime);
   std::optional<FileKindRule> rule = file_kind_rule(entry.kind);
   if (rule && rule->checks == KindChecks::version_and_date && !entry.label.empty())
     if (std::optional<std::u16string> version = file_version_text(path))

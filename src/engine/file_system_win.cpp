@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "overwrite_decision.h"  // time_valid
 #include "path_variables_resolve.h"
 #include "text.h"
 #include "win_handles.h"
@@ -18,14 +20,12 @@ bool drive_present(const std::u16string& path) {
   return (GetLogicalDrives() >> (drive[0] - u'A')) & 1;
 }
 
-std::optional<setup::DateTimeRecord> file_modification_time(const std::u16string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
+std::optional<setup::DateTimeRecord> entry_time_of(const FILETIME& time) {
   SYSTEMTIME utc;
-  if (!GetFileAttributesExW(kv::as_wide(path), GetFileExInfoStandard, &data) ||
-      !FileTimeToSystemTime(&data.ftLastWriteTime, &utc))
-    return std::nullopt;
+  if (!FileTimeToSystemTime(&time, &utc)) return std::nullopt;
   return setup::DateTimeRecord{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
 }
+
 
 bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out) {
   auto in_word = [](std::int32_t v) { return v >= 0 && v <= 0xFFFF; };
@@ -40,6 +40,29 @@ bool to_file_time(const setup::DateTimeRecord& time, FILETIME& out) {
   system.wMinute = WORD(time.minute);
   system.wSecond = WORD(time.second);
   return SystemTimeToFileTime(&system, &out);
+}
+
+// Once a handle has set the times, the system no longer changes them for
+// its writes, so the time may be set before or after the data.
+void set_entry_time(HANDLE file, const setup::DateTimeRecord& time) {
+  FILETIME file_time;
+  if (time_valid(time) && to_file_time(time, file_time)) SetFileTime(file, &file_time, nullptr, &file_time);
+}
+
+// One call for the whole data in practice; the loop only guards against
+// short writes.
+bool write_all(HANDLE file, std::span<const std::uint8_t> data) {
+  while (!data.empty()) {
+    DWORD written = 0;
+    DWORD chunk = DWORD(std::min<std::size_t>(data.size(), 0x40000000));
+    if (!WriteFile(file, data.data(), chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    data = data.subspan(written);
+  }
+  return true;
 }
 
 std::optional<std::u16string> file_version_text(const std::u16string& path) {

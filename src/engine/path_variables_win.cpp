@@ -177,6 +177,11 @@ void expand_path_variables(std::u16string& text) {
   expand_path_variables(text, source);
 }
 
+std::u16string expanded(std::u16string text) {
+  expand_path_variables(text);
+  return text;
+}
+
 std::u16string path_variable(PathVar var) { return values().value(var); }
 
 std::u16string program_files_folder(PathValues::View view) { return values().program_files(view); }

@@ -12,6 +12,8 @@ namespace engine {
 
 // Replaces the table's variables, then environment variables; edits in place.
 void expand_path_variables(std::u16string& text);
+// The same, giving the expanded copy.
+std::u16string expanded(std::u16string text);
 
 // One variable's value now.
 std::u16string path_variable(PathVar var);

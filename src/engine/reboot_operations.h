@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings.h"  // DateTimeRecord
+
 namespace engine {
 
 // The run's restart needs. The completion turns `reboot_required` into a
@@ -15,18 +17,12 @@ struct RebootRunState {
 };
 extern RebootRunState reboot_run_state;
 
-// A file entry's time: six integers, taken as UTC.
-struct EntryTime {
-  std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  bool valid() const { return month != 0 && hour >= 0; }
-};
-
 enum class MessageSink { log, error_report };
 
 struct ReplaceRequest {
   std::u16string destination;
   std::span<const std::uint8_t> data;
-  EntryTime entry_time;
+  setup::DateTimeRecord entry_time;  // taken as UTC
   bool existed = false;             // the destination existed before the run wrote it
   bool schedule_new_files = false;  // ProductFlags low bit 0x800
   std::uint32_t write_error = 0;    // why the last write attempt failed

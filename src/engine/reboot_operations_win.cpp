@@ -56,21 +56,6 @@ bool read_whole_file(const std::u16string& path, std::string& text) {
   return true;
 }
 
-bool write_whole_file(HANDLE file, std::span<const std::uint8_t> data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    DWORD written = 0;
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1 << 20));
-    if (!WriteFile(file, data.data() + done, chunk, &written, nullptr)) return false;
-    if (written == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
-      return false;
-    }
-    done += written;
-  }
-  return true;
-}
-
 // Adds "target=source" to the [rename] section of wininit.ini.
 bool add_wininit_line(const std::u16string& target, const std::u16string& source) {
   std::u16string path = in_windows_folder(u"wininit.ini");
@@ -80,7 +65,7 @@ bool add_wininit_line(const std::u16string& target, const std::u16string& source
   kv::UniqueFile file(
       CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  return write_whole_file(file.get(), {reinterpret_cast<const std::uint8_t*>(edited.data()), edited.size()});
+  return write_all(file.get(), {reinterpret_cast<const std::uint8_t*>(edited.data()), edited.size()});
 }
 
 bool wininit_available() { return exists(in_windows_folder(u"wininit.exe")); }
@@ -112,11 +97,8 @@ std::u16string create_temporary_file(const std::u16string& folder) {
 bool fill_temporary_file(const std::u16string& path, const ReplaceRequest& request) {
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || !write_whole_file(file.get(), request.data)) return false;
-  FILETIME time;
-  const EntryTime& t = request.entry_time;
-  if (t.valid() && to_file_time(setup::DateTimeRecord{t.year, t.month, t.day, t.hour, t.minute, t.second}, time))
-    SetFileTime(file.get(), &time, nullptr, &time);
+  if (!file || !write_all(file.get(), request.data)) return false;
+  set_entry_time(file.get(), request.entry_time);
   return true;
 }
 

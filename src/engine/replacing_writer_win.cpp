@@ -23,22 +23,6 @@ constexpr DWORD kPauseMs = 50;
 constexpr int kDataSizeError = 5;
 constexpr DWORD kProtectiveAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-// One call for the whole entry in practice; the loop only guards against
-// short writes.
-bool write_all(HANDLE file, std::span<const std::uint8_t> data) {
-  while (!data.empty()) {
-    DWORD written = 0;
-    DWORD chunk = DWORD(std::min<std::size_t>(data.size(), 0x40000000));
-    if (!WriteFile(file, data.data(), chunk, &written, nullptr)) return false;
-    if (written == 0) {
-      SetLastError(ERROR_WRITE_FAULT);
-      return false;
-    }
-    data = data.subspan(written);
-  }
-  return true;
-}
-
 // Reads the file back; a difference is reported as a data error.
 bool file_holds(const std::u16string& path, std::span<const std::uint8_t> data) {
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -61,15 +45,6 @@ bool file_holds(const std::u16string& path, std::span<const std::uint8_t> data) 
     data = data.subspan(read);
   }
   return true;
-}
-
-// The entry's time (taken as UTC, as it was read), set through the handle
-// that wrote the data: once a handle has set the times, the system no longer
-// changes them for its writes, and a second open per file would cost more
-// than the write of a small file.
-void apply_time(HANDLE file, const FileWriteRequest& request) {
-  FILETIME time;
-  if (time_valid(request.time) && to_file_time(request.time, time)) SetFileTime(file, &time, nullptr, &time);
 }
 
 void apply_attributes(const FileWriteRequest& request) {
@@ -98,8 +73,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
   ReplaceRequest replace;
   replace.destination = destination;
   replace.data = request.data;
-  const setup::DateTimeRecord& t = request.time;
-  replace.entry_time = {t.year, t.month, t.day, t.hour, t.minute, t.second};
+  replace.entry_time = request.time;
   replace.existed = request.existed;
   replace.schedule_new_files = setup::settings.ProductFlags.has_low(kFlagLowScheduleNewFiles);
   replace.write_error = error;
@@ -127,7 +101,9 @@ FileWriteResult write_replacing_file(const FileWriteRequest& request) {
       kv::UniqueFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
       written = file && write_all(file.get(), request.data);
       if (!written) error = GetLastError();
-      else apply_time(file.get(), request);
+      // Through the writing handle: a second open per file would cost more
+      // than the write of a small file.
+      else set_entry_time(file.get(), request.time);
     }
     if (written) {
       if (!flags.has_low(kFlagLowVerifyWrites) || file_holds(request.destination, request.data)) {

@@ -50,8 +50,6 @@ std::u16string expanded_comspec() {
   return m && m <= MAX_PATH * 2 ? kv::from_wide(expanded) : kv::from_wide(value, n);
 }
 
-int file_error_code(DWORD error) { return kv::file_error_from_system(error); }
-
 // Shown unless automatic, and logged.
 void report_failure(const std::u16string& message) {
   if (!setup::modes.automatic) kv::message_box(message, u"Error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
@@ -105,7 +103,7 @@ bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
     if (DWORD error = write_whole_file(path, std::string_view()); error == ERROR_SUCCESS) {
       capture_path = path;
     } else {
-      engine::log_pieces({"Failed to create batch output capture file.  ", kv::file_error_text(file_error_code(error)),
+      engine::log_pieces({"Failed to create batch output capture file.  ", kv::file_error_text(kv::file_error_from_system(error)),
                           "\r\n"});
     }
   }

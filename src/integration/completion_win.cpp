@@ -11,6 +11,7 @@
 #include "dialogs.h"
 #include "driver_state.h"
 #include "file_install_lists.h"
+#include "file_destination.h"
 #include "file_io_win.h"
 #include "install_log.h"
 #include "install_log_win.h"
@@ -39,6 +40,7 @@ using setup::flags2::kLogPostInstallBatch;
 using setup::flags2::kRestorePoint;
 using setup::flags2::kStartApplicationAsProcess;
 using setup::settings;
+using engine::expanded;
 namespace low = setup::flags_low;
 namespace high = setup::flags_high;
 
@@ -67,15 +69,9 @@ bool reboot_required() {
   return settings.ProductFlags.has_low(low::kRebootRequired) || engine::reboot_run_state.reboot_required;
 }
 
-std::u16string expanded(std::u16string text) {
-  engine::expand_path_variables(text);
-  return text;
-}
-
 // A target of the final page: relative ones lie in the installation folder.
 std::u16string in_install_folder(const std::u16string& path) {
-  bool absolute = (path.size() >= 2 && path[1] == u':') || (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\');
-  return absolute ? path : engine::join_path(run().install_dir, path);
+  return engine::is_absolute_path(path) ? path : engine::join_path(run().install_dir, path);
 }
 
 // Appends to Install.log after it was finished (UTF-8, like the rest of it).

@@ -62,7 +62,7 @@ void write_uninstall_key(const std::u16string& key_name, const std::vector<Unins
   std::u16string kept_error;
   std::u16string uninstall_string;
   if (!key) kept_error = system_error_text(DWORD(error));
-  for (const UninstallValue& value : key ? values : std::vector<UninstallValue>{}) {
+  if (key) for (const UninstallValue& value : values) {
     HKEY target = key.get();
     kv::UniqueRegKey subkey;
     LONG rc = ERROR_SUCCESS;

@@ -6,9 +6,11 @@
 #include "icon_resources.h"
 #include "install_log.h"
 #include "installation_data.h"
+#include "overwrite_decision.h"
 #include "path_variables.h"
 #include "path_variables_resolve.h"
 #include "pe_edit.h"
+#include "pe_image.h"
 #include "reboot_operations.h"
 #include "replacing_writer.h"
 #include "system_text_win.h"
@@ -23,8 +25,6 @@ namespace {
 
 using setup::settings;
 
-constexpr char kSetupSectionName[] = ".setup";
-
 std::u16string running_file() {
   return setup::installation.path.empty() ? kv::module_file_name() : setup::installation.path;
 }
@@ -36,9 +36,8 @@ std::u16string key_name() {
 // Sets the modification time the author chose for the uninstaller, when set.
 void apply_uninstaller_time(const std::u16string& path) {
   const setup::DateTimeRecord& t = settings.uninstaller_file_time;
-  engine::EntryTime time{t.year, t.month, t.day, t.hour, t.minute, t.second};
   FILETIME file_time;
-  if (!time.valid() || !engine::to_file_time(t, file_time)) return;
+  if (!engine::time_valid(t) || !engine::to_file_time(t, file_time)) return;
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) SetFileTime(file.get(), nullptr, nullptr, &file_time);
@@ -61,7 +60,7 @@ std::vector<std::uint8_t> image_from_running_file() {
   if (!file) setup::corrupt_installer(42);
   std::vector<std::uint8_t> image;
   auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(file->data()), file->size());
-  if (int error = setup::strip_section(bytes, kSetupSectionName, image)) setup::corrupt_installer(error);
+  if (int error = setup::strip_section(bytes, setup::kSetupSectionName, image)) setup::corrupt_installer(error);
   return image;
 }
 

@@ -39,7 +39,9 @@ DriverState driver;
 
 namespace {
 
-constexpr char16_t kUninstallRoot[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+using engine::expanded;
+
+const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyRoot) + u"\\";
 
 // Refuses the run with localised string n (completed with values); nothing
 // is shown in automatic mode when `quiet_when_automatic`.
@@ -56,11 +58,6 @@ constexpr char16_t kUninstallRoot[] = u"Software\\Microsoft\\Windows\\CurrentVer
 bool folder_exists(const std::u16string& path) {
   DWORD attributes = GetFileAttributesW(kv::as_wide(path));
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::u16string expanded(std::u16string text) {
-  engine::expand_path_variables(text);
-  return text;
 }
 
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "crash_guard.h"
+#include "file_install_lists.h"
 #include "install_log.h"
 #include "kv_core.h"
 #include "os_version.h"
@@ -140,9 +141,7 @@ void remove_file_record(const std::string& line, std::size_t position, std::size
   progress(11 + static_cast<int>(81 * position / count));
   if (!path_exists(path)) return;
   if (delete_file(path) == ERROR_SUCCESS) {
-    std::u16string key = path;
-    for (char16_t& c : key) c = kv::ascii_lower(c);
-    uninstall_run.deleted_files.insert(std::move(key));
+    uninstall_run.deleted_files.insert(engine::path_set_key(path));
     return;
   }
   engine::error_report_append(text(58) + u" " + path + u"\r\n");

@@ -17,6 +17,7 @@
 #include "run_modes.h"
 #include "system_restart.h"
 #include "uninstall_data_file.h"
+#include "uninstall_key.h"
 #include "uninstall_records.h"
 #include "uninstaller_seams.h"
 #include "uninstaller_win.h"
@@ -31,7 +32,7 @@ namespace {
 
 using namespace uninstall_flags;
 
-const std::u16string kUninstallRoot = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyRoot) + u"\\";
 // The uninstall key lives in the process's own view: the completion writes
 // it there.
 constexpr kv::RegView kKeyView = kv::RegView::native32;
