@@ -1,7 +1,6 @@
 #include "file_io_win.h"
 
-#include <algorithm>
-
+#include "file_system_win.h"
 #include "win_handles.h"
 
 namespace integration {
@@ -19,19 +18,11 @@ DWORD write_whole_file(const std::u16string& path, std::span<const std::uint8_t>
   kv::UniqueFile file(
       CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return GetLastError();
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD written = 0;
-    DWORD chunk = DWORD(std::min<std::size_t>(bytes.size() - done, 1 << 20));
-    if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-      DWORD error = GetLastError();
-      file.reset();
-      DeleteFileW(kv::as_wide(path));
-      return error ? error : ERROR_WRITE_FAULT;
-    }
-    done += written;
-  }
-  return ERROR_SUCCESS;
+  if (engine::write_all(file.get(), bytes)) return ERROR_SUCCESS;
+  DWORD error = GetLastError();
+  file.reset();
+  DeleteFileW(kv::as_wide(path));
+  return error ? error : ERROR_WRITE_FAULT;
 }
 
 DWORD write_whole_file(const std::u16string& path, std::string_view bytes) {

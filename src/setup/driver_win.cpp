@@ -13,6 +13,7 @@
 #include "driver_rules.h"
 #include "driver_state.h"
 #include "exit_routine.h"
+#include "file_io_win.h"
 #include "install_log.h"
 #include "install_log_win.h"
 #include "installation_data.h"
@@ -55,10 +56,7 @@ const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyR
   refuse(kv::fill_format(localised(number), values), quiet_when_automatic);
 }
 
-bool folder_exists(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+using integration::folder_exists;
 
 
 // Creates a folder with all its missing levels.

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "file_io_win.h"
 #include "kv_core.h"
 #include "os_version.h"
 #include "removal_order.h"
@@ -11,15 +12,12 @@
 namespace uninstall {
 namespace {
 
+using integration::folder_exists;
+
 std::u16string folder_of(UINT (WINAPI* query)(LPWSTR, UINT)) {
   wchar_t buffer[MAX_PATH];
   UINT n = query(buffer, MAX_PATH);
   return n && n < MAX_PATH ? kv::from_wide(buffer, n) : std::u16string();
-}
-
-bool folder_exists(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The system's temporary folder; else "temp" in the Windows folder; else
@@ -61,21 +59,15 @@ std::u16string batch_argument(const std::u16string& path) {
   return path.find(u' ') == std::u16string::npos ? path : u"\"" + path + u"\"";
 }
 
-bool write_file(const std::u16string& path, const std::string& bytes) {
-  kv::UniqueFile file(
-      CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
-}
-
 }  // namespace
 
 bool start_self_removal(const std::u16string& own_path, const std::u16string& install_folder,
                         const std::u16string& uninstall_subdir) {
   std::u16string batch = join_folder(temporary_folder(), kSelfRemovalBatchName);
   std::u16string text = self_removal_batch_text(own_path, install_folder, uninstall_subdir, batch);
-  if (!write_file(batch, encode_self_removal_batch(text, batch_may_be_utf8(kv::os_version())))) return false;
+  if (integration::write_whole_file(batch, encode_self_removal_batch(text, batch_may_be_utf8(kv::os_version()))) !=
+      ERROR_SUCCESS)
+    return false;
 
   // A read-only uninstaller (copied from read-only media) would keep the
   // batch's loop waiting for ever.
