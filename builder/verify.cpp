@@ -13,8 +13,6 @@
 namespace builder {
 namespace {
 
-constexpr std::uint32_t kPeChecksumField = 88;  // from the PE header
-
 std::string corrupt(std::string_view what, int code) {
   return std::string(what) + " (the installer would stop with error code " + std::to_string(code) + ")";
 }
@@ -45,7 +43,7 @@ std::string verify_stripped(std::span<const std::uint8_t> installer, std::span<c
   if (left.found) return "the uninstaller image still holds the installation data";
   // The stub comes back, apart from its image checksum (and the zeros that
   // aligned the section's start).
-  std::uint32_t checksum = setup::read_u32(stub, 60) + kPeChecksumField;
+  std::uint32_t checksum = setup::read_u32(stub, 60) + setup::kPeChecksumOffset;
   bool same = image.size() >= stub.size();
   for (std::size_t i = 0; same && i < image.size(); ++i) {
     if (i >= checksum && i < checksum + 4) continue;
@@ -64,7 +62,7 @@ std::string verify_installer(std::span<const std::uint8_t> installer, const Prod
   setup::PeHeaders pe;
   std::string error;
   if (!setup::read_pe_headers(installer, pe, error)) return "not a valid executable: " + error;
-  std::uint32_t checksum_at = pe.pe_header + kPeChecksumField;
+  std::uint32_t checksum_at = pe.pe_header + setup::kPeChecksumOffset;
   if (setup::read_u32(installer, checksum_at) != setup::pe_image_checksum(installer, checksum_at))
     return "the executable's image checksum is wrong";
 

@@ -117,16 +117,16 @@ void place_uninstaller(std::span<const std::uint8_t> image) {
   if (uninstaller.path.empty()) prepare_uninstaller();
   const std::u16string& path = uninstaller.path;
   if (path.empty()) return;  // the product registers no uninstaller
-  bool written = false;
   if (setup::installation.head.ProductFlags2 & setup::flags2::kUninstallerWithoutSetupSection) {
     std::vector<std::uint8_t> made;
     if (image.empty()) image = made = image_from_running_file();
-    written = write_uninstaller_image(path, image);
-    if (written && !settings.uninstaller_icon.empty()) replace_icon_resources(path, settings.uninstaller_icon);
-  } else {
-    written = copy_running_file(path);
+    // The writer sets the author's time; changing the icons changes it again.
+    if (!write_uninstaller_image(path, image) || settings.uninstaller_icon.empty()) return;
+    replace_icon_resources(path, settings.uninstaller_icon);
+    apply_uninstaller_time(path);
+  } else if (copy_running_file(path)) {
+    apply_uninstaller_time(path);
   }
-  if (written) apply_uninstaller_time(path);
 }
 
 }  // namespace integration

@@ -296,6 +296,29 @@ TEST_F(CompletionRun, RegistersTheProductInItsOwnRegistryView) {
   EXPECT_EQ(kv::reg_read_string(install_path.get(), u"Path"), folder_);
 }
 
+// The author's time is the uninstaller's last-write time, whether it is a
+// copy of the running file or an image written without the installation data.
+TEST_F(CompletionRun, UninstallerCarriesTheAuthorsTime) {
+  setup::settings.uninstaller_file_time = {2020, 6, 7, 8, 9, 10};
+  SYSTEMTIME wanted{2020, 6, 0, 7, 8, 9, 10, 0};
+  FILETIME expected;
+  ASSERT_TRUE(SystemTimeToFileTime(&wanted, &expected));
+  const std::vector<std::uint8_t> image(4096, 0x5A);
+  for (bool stripped : {false, true}) {
+    setup::installation.head.ProductFlags2 = stripped ? setup::flags2::kUninstallerWithoutSetupSection : 0;
+    integration::prepare_uninstaller();
+    integration::place_uninstaller(stripped ? std::span<const std::uint8_t>(image) : std::span<const std::uint8_t>());
+    kv::UniqueFile file(CreateFileW(kv::as_wide(integration::uninstaller.path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file) << stripped;
+    FILETIME written;
+    ASSERT_TRUE(GetFileTime(file.get(), nullptr, nullptr, &written));
+    EXPECT_EQ(CompareFileTime(&written, &expected), 0) << stripped;
+    const std::size_t size = stripped ? image.size() : read_file(kv::module_file_name()).size();
+    EXPECT_EQ(read_file(integration::uninstaller.path).size(), size);
+  }
+}
+
 TEST_F(CompletionRun, UninstallerInUseIsReplacedAtTheNextRestart) {
   integration::prepare_uninstaller();
   const std::u16string uninstaller = integration::uninstaller.path;
