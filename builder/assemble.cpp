@@ -75,7 +75,7 @@ BuildResult assemble(const Product& product, const BuildOptions& options, const 
     if (progress) progress(std::min(done, total), total);
   };
   setup::ChunkCoding coding;
-  coding.compress = product.settings.ProductFlags.has_low(setup::kCompressedChunksBit);
+  coding.compress = product.settings.ProductFlags.has_low(setup::flags_low::kCompressedArchive);
   coding.level = options.level;
   coding.cipher = cipher ? &*cipher : nullptr;
   std::vector<std::uint8_t> archive;

@@ -103,7 +103,7 @@ std::string verify_installer(std::span<const std::uint8_t> installer, const Prod
   }
   if (int c = setup::verify_archive(archive, opened.head)) return corrupt("the archive is refused", c);
 
-  setup::ArchiveReader reader(archive, opened.head, settings.ProductFlags.has_low(setup::kCompressedChunksBit), false);
+  setup::ArchiveReader reader(archive, opened.head, settings.ProductFlags.has_low(setup::flags_low::kCompressedArchive), false);
   if (reader.entry_count() != static_cast<int>(product.files.size()))
     return "the archive holds " + std::to_string(reader.entry_count()) + " files, the product " +
            std::to_string(product.files.size());

@@ -4,7 +4,6 @@
 
 namespace engine {
 
-FileLoopLists file_loop_lists;
 
 std::u16string path_set_key(std::u16string_view path) {
   std::u16string key(path);

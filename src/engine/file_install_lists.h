@@ -41,8 +41,6 @@ struct FileLoopLists {
   bool fonts_changed = false;  // WM_FONTCHANGE goes out after the loop
 };
 
-// The run's lists.
-extern FileLoopLists file_loop_lists;
 
 // A path as the path set holds it: ASCII capitals lowered.
 std::u16string path_set_key(std::u16string_view path);

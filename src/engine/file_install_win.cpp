@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include "component_registration.h"
 #include "corrupt_installer.h"
+#include "engine_run.h"
 #include "file_destination.h"
 #include "file_install.h"
 #include "file_system_win.h"
@@ -12,6 +14,8 @@
 #include "path_variables_resolve.h"
 #include "path_variables_win.h"
 #include "replacing_writer.h"
+#include "run_status.h"
+#include "run_state.h"
 #include "shared_counts.h"
 #include "text.h"
 #include "uninstall_data.h"
@@ -76,13 +80,8 @@ std::u16string without_trailing_backslash(std::u16string path) {
 
 }  // namespace
 
-FileInstaller::FileInstaller(FileLoopLists& lists, std::vector<setup::ShortcutEntry>& shortcuts,
-                             FileLoopProgress& progress, FileLoopSeams seams)
-    : lists_(lists),
-      shortcuts_(shortcuts),
-      progress_(progress),
-      components_(seams.components ? *seams.components : default_components_),
-      pending_cleanup_(std::move(seams.pending_cleanup)) {}
+FileInstaller::FileInstaller(FileLoopLists& lists, std::vector<setup::ShortcutEntry>& shortcuts)
+    : lists_(lists), shortcuts_(shortcuts) {}
 
 bool FileInstaller::create_destination_folder(const setup::FileEntry& entry, const std::u16string& destination) {
   std::u16string folder = folder_of(destination);
@@ -99,7 +98,7 @@ bool FileInstaller::create_destination_folder(const setup::FileEntry& entry, con
                         u"\r\n\r\nNot installed: " + destination + u"\r\n\r\n");
     return false;
   }
-  const bool portable = path_run_values.portable;
+  const bool portable = run.paths.portable;
   if (!has_flag(entry, entry_flags::kNeverUninstall) &&
       (records_file(entry.kind, portable) || entry.kind == file_kind::kShared))
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, folder, uninstall::RemovalKind::directory);
@@ -108,8 +107,8 @@ bool FileInstaller::create_destination_folder(const setup::FileEntry& entry, con
 
 void FileInstaller::install(const setup::FileEntry& entry) {
   if (!file_kind_rule(entry.kind)) setup::corrupt_installer(kUnknownKindError);
-  const setup::Settings& settings = setup::settings;
-  const bool portable = path_run_values.portable;
+  const setup::Settings& settings = setup::run.settings;
+  const bool portable = run.paths.portable;
 
   DestinationInput input;
   input.target_name = entry.target_name;
@@ -122,9 +121,9 @@ void FileInstaller::install(const setup::FileEntry& entry) {
   const std::string marked = kv::to_marked(destination);
 
   if (settings.ProductFlags.has_high(setup::flags_high::kNoPathsInStepText) || entry.target_name == kHiddenEntryName)
-    progress_.show_step(kTextInstallingFiles);
+    setup::show_step(kTextInstallingFiles);
   else
-    progress_.show_text(destination);
+    setup::show_step_text(destination);
 
   // Before the decision: a COM server that is up to date is registered and
   // counted all the same.
@@ -178,7 +177,7 @@ void FileInstaller::install(const setup::FileEntry& entry) {
   switch (entry.kind) {
     case file_kind::kFont: {
       InstalledFont font{kv::utf8_to_utf16(entry.label), kv::from_marked(entry.target_name)};
-      progress_.show_text(kv::replace_all(setup::localised(kTextRegistering), u"<file>", font.file_name));
+      setup::show_step_text(kv::replace_all(setup::localised(kTextRegistering), u"<file>", font.file_name));
       register_font(font);
       lists_.fonts.push_back(std::move(font));
       lists_.fonts_changed = true;
@@ -188,10 +187,10 @@ void FileInstaller::install(const setup::FileEntry& entry) {
       lists_.driver_infs.push_back(marked);
       break;
     case file_kind::kPackage:
-      components_.install_msi_package(entry, destination);
+      install_msi_package(entry, destination);
       break;
     case file_kind::kApplet:
-      components_.register_control_panel_applet(entry, destination);
+      register_control_panel_applet(entry, destination);
       break;
     default:
       break;
@@ -201,14 +200,14 @@ void FileInstaller::install(const setup::FileEntry& entry) {
 }
 
 void FileInstaller::finish() {
-  progress_.post_progress(91);
-  progress_.show_step(kTextInstallingFiles);
+  setup::post_progress(91);
+  setup::show_step(kTextInstallingFiles);
   if (lists_.fonts_changed) broadcast_font_change();
-  if (pending_cleanup_) pending_cleanup_(lists_.written_paths);
-  progress_.post_progress(92);
-  if (setup::settings.ProductFlags.has_low(setup::flags_low::kRegisterUninstaller) && !path_run_values.portable)
+  if (run.hooks.clean_pending_operations) run.hooks.clean_pending_operations(lists_.written_paths);
+  setup::post_progress(92);
+  if (setup::run.settings.ProductFlags.has_low(setup::flags_low::kRegisterUninstaller) && !run.paths.portable)
     increment_shared_counts(lists_.reference_counts);
-  progress_.post_progress(93);
+  setup::post_progress(93);
 }
 
 void install_files(setup::ArchiveReader& reader, FileInstaller& installer) {

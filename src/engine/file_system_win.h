@@ -9,7 +9,7 @@
 
 #include "system_error.h"
 
-#include "settings.h"  // DateTimeRecord
+#include "date_time_record.h"
 
 namespace engine {
 

@@ -3,16 +3,16 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "engine_run.h"
 #include "text.h"
 
 namespace engine {
 
-InstallLog install_log;
 
 namespace {
 
 void append(std::string_view utf8) {
-  if (install_log.run_log && !utf8.empty()) install_log.run_log->append(utf8);
+  if (run.log.run_log && !utf8.empty()) run.log.run_log->append(utf8);
 }
 
 std::string vformat(const char* format, va_list args) {
@@ -48,15 +48,15 @@ std::string wide_to_utf8(std::u16string_view text) {
 void log_text(const char* text) { log_narrow(text ? text : ""); }
 
 void log_narrow(std::string_view text) {
-  if (install_log.run_log) append(cp1252_to_utf8(text));
+  if (run.log.run_log) append(cp1252_to_utf8(text));
 }
 
 void log_wide(std::u16string_view text) {
-  if (install_log.run_log) append(wide_to_utf8(text));
+  if (run.log.run_log) append(wide_to_utf8(text));
 }
 
 void log_format(const char* format, ...) {
-  if (!install_log.run_log) return;
+  if (!run.log.run_log) return;
   va_list args;
   va_start(args, format);
   std::string text = vformat(format, args);
@@ -81,10 +81,10 @@ void log_line_end() { log_text("\r\n"); }
 void error_report_format(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  install_log.error_report += vformat(format, args);
+  run.log.error_report += vformat(format, args);
   va_end(args);
 }
 
-void error_report_append(std::u16string_view message) { install_log.error_report += kv::utf16_to_ansi(message); }
+void error_report_append(std::u16string_view message) { run.log.error_report += kv::utf16_to_ansi(message); }
 
 }  // namespace engine

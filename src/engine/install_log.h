@@ -52,7 +52,6 @@ struct InstallLog {
   std::string error_report;       // ANSI; not empty means the run had failures
   LogRunSettings settings;
 };
-extern InstallLog install_log;
 
 void log_text(const char* text);
 void log_narrow(std::string_view text);

@@ -7,12 +7,14 @@
 #include <memory>
 
 #include "dialogs.h"
+#include "engine_run.h"
 #include "exit_routine.h"
 #include "install_log_file.h"
 #include "localised.h"
 #include "os_version.h"
 #include "path_variables_win.h"
 #include "run_modes.h"
+#include "run_state.h"
 #include "text.h"
 #include "win_handles.h"
 
@@ -77,19 +79,19 @@ struct RunLogFile {
 RunLogFile run_log_file;
 
 std::u16string localised(int number) {
-  auto fn = install_log.settings.localised;
+  auto fn = run.log.settings.localised;
   return fn ? fn(number) : setup::localised(number);
 }
 
 void completion_box(const std::u16string& text, const std::u16string& caption) {
-  if (install_log.settings.completion_box)
-    install_log.settings.completion_box(text, caption);
+  if (run.log.settings.completion_box)
+    run.log.settings.completion_box(text, caption);
   else
     kv::message_box(text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 bool ask_show_log(const std::u16string& text, const std::u16string& caption) {
-  if (install_log.settings.ask_show_log) return install_log.settings.ask_show_log(text, caption);
+  if (run.log.settings.ask_show_log) return run.log.settings.ask_show_log(text, caption);
   return kv::question_box(text, caption);
 }
 
@@ -97,13 +99,13 @@ InstallLogHeader current_header(bool reinstall) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   InstallLogHeader header;
-  header.product_name = path_run_values.product_name;
+  header.product_name = run.paths.product_name;
   header.install_date =
       format_install_date({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
-  if (install_log.settings.product_flags_low & kFlagLowUninstaller) header.reinstall = reinstall;
-  header.install_location = path_run_values.install_dir;
-  header.product_version = path_run_values.product_version;
-  header.overwriting_version = path_run_values.old_version;
+  if (run.log.settings.product_flags_low & kFlagLowUninstaller) header.reinstall = reinstall;
+  header.install_location = run.paths.install_dir;
+  header.product_version = run.paths.product_version;
+  header.overwriting_version = run.paths.old_version;
   header.operating_system = kv::os_long_name(kv::os_version());
   return header;
 }
@@ -145,23 +147,23 @@ bool open_run_log() {
     return false;
   }
   run_log_file.log = std::make_unique<TempFileLog>(std::move(file));
-  install_log.run_log = run_log_file.log.get();
-  setup::exit_hooks.discard_log_temporary = discard_run_log;
+  run.log.run_log = run_log_file.log.get();
+  setup::run.exit_hooks.discard_log_temporary = discard_run_log;
   return true;
 }
 
 void discard_run_log() {
-  if (install_log.run_log == run_log_file.log.get()) install_log.run_log = nullptr;
+  if (run.log.run_log == run_log_file.log.get()) run.log.run_log = nullptr;
   run_log_file.log.reset();
 }
 
-std::u16string install_log_path() { return join_path(path_run_values.uninstall_dir, u"Install.log"); }
+std::u16string install_log_path() { return join_path(run.paths.uninstall_dir, u"Install.log"); }
 
 void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed) {
-  LogRunSettings& settings = install_log.settings;
+  LogRunSettings& settings = run.log.settings;
   FinishLogFacts facts;
   facts.prompts_allowed = prompts_allowed;
-  facts.automatic = setup::modes.automatic;
+  facts.automatic = setup::run.modes.automatic;
   facts.has_failures = !failures.empty();
   facts.log_wanted = settings.product_flags_low & kFlagLowLogWanted;
   facts.offer_log = settings.product_flags_high & kFlagHighOfferLog;

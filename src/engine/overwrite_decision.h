@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "path_variables.h"
-#include "settings.h"  // DateTimeRecord
+#include "date_time_record.h"
 
 namespace engine {
 

@@ -6,7 +6,6 @@
 
 namespace engine {
 
-PathRunValues path_run_values;
 
 namespace {
 

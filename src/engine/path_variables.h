@@ -108,6 +108,5 @@ struct PathRunValues {
   std::u16string product_version;
   int bitness = 0;                       // Bitness: 1 = 64-bit product
 };
-extern PathRunValues path_run_values;
 
 }  // namespace engine

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "engine_run.h"
 #include "os_version.h"
 #include "path_variables_notification.h"
 #include "registry.h"
@@ -168,7 +169,7 @@ PathVariableProcess& process() {
   return state;
 }
 
-PathValues values() { return PathValues(process().facts, path_run_values, process().cache); }
+PathValues values() { return PathValues(process().facts, run.paths, process().cache); }
 
 }  // namespace
 
@@ -188,7 +189,7 @@ std::u16string program_files_folder(PathValues::View view) { return values().pro
 std::u16string common_files_folder(PathValues::View view) { return values().common_files(view); }
 
 std::string expand_notification_address(std::string_view address) {
-  return expand_notification_address(address, path_run_values.product_version, kv::os_version());
+  return expand_notification_address(address, run.paths.product_version, kv::os_version());
 }
 
 }  // namespace engine

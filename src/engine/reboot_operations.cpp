@@ -4,7 +4,6 @@
 
 namespace engine {
 
-RebootRunState reboot_run_state;
 
 namespace {
 constexpr std::uint32_t kErrorInvalidName = 123;

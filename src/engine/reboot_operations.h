@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings.h"  // DateTimeRecord
+#include "date_time_record.h"
 
 namespace engine {
 
@@ -15,7 +15,6 @@ namespace engine {
 struct RebootRunState {
   bool reboot_required = false;
 };
-extern RebootRunState reboot_run_state;
 
 enum class MessageSink { log, error_report };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "engine_run.h"
 #include "file_system_win.h"
 #include "kv_core.h"
 #include "system_error.h"
@@ -168,7 +169,7 @@ ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
   kv::grant_everyone_full_access(temporary, false);
 
   if (move_at_reboot(temporary, destination)) {
-    reboot_run_state.reboot_required = true;
+    run.reboot.reboot_required = true;
     result.registered = true;
     result.sink = MessageSink::log;
     result.message += replacement_registered_text(destination, temporary);

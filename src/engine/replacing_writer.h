@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "settings.h"  // DateTimeRecord
+#include "date_time_record.h"
 
 namespace engine {
 

@@ -13,6 +13,7 @@
 #include "path_variables_resolve.h"
 #include "reboot_operations.h"
 #include "replacing_writer.h"
+#include "run_state.h"
 #include "win_handles.h"
 
 namespace engine {
@@ -75,7 +76,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
   replace.data = request.data;
   replace.entry_time = request.time;
   replace.existed = request.existed;
-  replace.schedule_new_files = setup::settings.ProductFlags.has_low(kFlagLowScheduleNewFiles);
+  replace.schedule_new_files = setup::run.settings.ProductFlags.has_low(kFlagLowScheduleNewFiles);
   replace.write_error = error;
   replace.message = std::move(message);
   ReplaceResult result = replace_at_reboot(replace);
@@ -83,7 +84,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
     error_report_append(result.message);
     return {};
   }
-  setup::settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
+  setup::run.settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
   log_wide(result.message);
   return {false, true};
 }
@@ -92,7 +93,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
 
 FileWriteResult write_replacing_file(const FileWriteRequest& request) {
   if (request.data.size() > 0x7FFFFFFF) setup::corrupt_installer(kDataSizeError);
-  const setup::ProductFlagWords& flags = setup::settings.ProductFlags;
+  const setup::ProductFlagWords& flags = setup::run.settings.ProductFlags;
   const wchar_t* path = kv::as_wide(request.destination);
   DWORD error = 0;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {

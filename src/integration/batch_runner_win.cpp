@@ -6,12 +6,14 @@
 
 #include "batch_file.h"
 #include "dialogs.h"
+#include "engine_run.h"
 #include "file_errors.h"
 #include "file_io_win.h"
 #include "install_log.h"
 #include "os_version.h"
 #include "path_variables_win.h"
 #include "run_modes.h"
+#include "run_state.h"
 #include "system_text_win.h"
 #include "text.h"
 #include "win_handles.h"
@@ -52,7 +54,7 @@ std::u16string expanded_comspec() {
 
 // Shown unless automatic, and logged.
 void report_failure(const std::u16string& message) {
-  if (!setup::modes.automatic) kv::message_box(message, u"Error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  if (!setup::run.modes.automatic) kv::message_box(message, u"Error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
   engine::log_wide_pieces({message, u"\r\n"});
 }
 
@@ -73,7 +75,7 @@ void wait_responsive(HANDLE process) {
 
 bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
   if (commands.empty()) return true;
-  if (setup::modes.silent) hidden = true;
+  if (setup::run.modes.silent) hidden = true;
   if (!title.empty()) engine::log_pieces({"\r\nRunning ", title, "...\r\n"});
 
   const kv::OsVersion& os = kv::os_version();
@@ -84,14 +86,14 @@ bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
     return false;
   }
 
-  std::u16string folder = engine::path_run_values.install_dir;
+  std::u16string folder = engine::run.paths.install_dir;
   if (folder.empty() || !folder_exists(folder)) folder = engine::path_variable(engine::PathVar::Temp);
   std::u16string prefix = folder;
   if (!prefix.empty() && prefix.back() != u'\\') prefix += u'\\';
   const std::u16string batch_path = prefix + kBatchFileName;
 
   BatchFile file = build_batch_file(kv::cp1252_to_utf16(commands), engine::path_variable,
-                                    setup::modes.automatic || hidden, os);
+                                    setup::run.modes.automatic || hidden, os);
   if (DWORD error = write_whole_file(batch_path, file.bytes); error != ERROR_SUCCESS) {
     report_failure(u"Unable to create batch file \"" + batch_path + u"\".\r\n\r\n" + system_error_text(error));
     return false;

@@ -4,8 +4,6 @@
 
 namespace integration {
 
-SummaryChoices summary_choices;
-CompletionHooks completion_hooks;
 
 std::uint64_t installed_bytes(std::span<const std::int32_t> file_sizes) {
   std::uint64_t total = 0;

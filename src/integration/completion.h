@@ -28,20 +28,9 @@ struct SummaryChoices {
   bool open_document = false;
 };
 
-// Set by the final page of the wizard.
-extern SummaryChoices summary_choices;
-
 // The bytes the product occupies: the sum of its files' sizes (negative
 // sizes, which no valid installer has, count as 0).
 std::uint64_t installed_bytes(std::span<const std::int32_t> file_sizes);
-
-// The progress window as the completion drives it; unset hooks do nothing.
-struct CompletionHooks {
-  void (*show_step_text)(const std::u16string& text) = nullptr;
-  void (*post_progress)(int percent) = nullptr;
-  void (*close_progress_window)() = nullptr;
-};
-extern CompletionHooks completion_hooks;
 
 // A readme or licence file to write: the text's place in the list and the
 // file name.

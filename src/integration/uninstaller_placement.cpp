@@ -2,7 +2,6 @@
 
 namespace integration {
 
-UninstallerPlacement uninstaller;
 
 std::u16string uninstaller_path(std::u16string_view uninstall_folder) {
   std::u16string path(uninstall_folder);

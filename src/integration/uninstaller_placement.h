@@ -19,7 +19,6 @@ struct UninstallerPlacement {
   std::u16string argument;  // "/u:\"key name\""
   std::u16string icon;      // uninstall.ico when it was written, else empty
 };
-extern UninstallerPlacement uninstaller;
 
 // The uninstall folder joined with the uninstaller's file name.
 std::u16string uninstaller_path(std::u16string_view uninstall_folder);

@@ -1,11 +1,13 @@
 #include <windows.h>
 
 #include "corrupt_installer.h"
+#include "engine_run.h"
 #include "file_io_win.h"
 #include "file_system_win.h"
 #include "icon_resources.h"
 #include "install_log.h"
 #include "installation_data.h"
+#include "integration_run.h"
 #include "overwrite_decision.h"
 #include "path_variables.h"
 #include "path_variables_resolve.h"
@@ -13,6 +15,7 @@
 #include "pe_image.h"
 #include "reboot_operations.h"
 #include "replacing_writer.h"
+#include "run_state.h"
 #include "system_text_win.h"
 #include "text.h"
 #include "uninstall_data.h"
@@ -23,19 +26,18 @@
 namespace integration {
 namespace {
 
-using setup::settings;
 
 std::u16string running_file() {
-  return setup::installation.path.empty() ? kv::module_file_name() : setup::installation.path;
+  return setup::run.installation.path.empty() ? kv::module_file_name() : setup::run.installation.path;
 }
 
 std::u16string key_name() {
-  return settings.uninstall_key_name.empty() ? engine::path_run_values.product_name : settings.uninstall_key_name;
+  return setup::run.settings.uninstall_key_name.empty() ? engine::run.paths.product_name : setup::run.settings.uninstall_key_name;
 }
 
 // Sets the modification time the author chose for the uninstaller, when set.
 void apply_uninstaller_time(const std::u16string& path) {
-  const setup::DateTimeRecord& t = settings.uninstaller_file_time;
+  const setup::DateTimeRecord& t = setup::run.settings.uninstaller_file_time;
   FILETIME file_time;
   if (!engine::time_valid(t) || !engine::to_file_time(t, file_time)) return;
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -49,7 +51,7 @@ bool write_uninstaller_image(const std::u16string& path, std::span<const std::ui
   engine::FileWriteRequest request;
   request.destination = path;
   request.data = image;
-  request.time = settings.uninstaller_file_time;
+  request.time = setup::run.settings.uninstaller_file_time;
   request.existed = path_exists(path);
   return engine::write_replacing_file(request).written;
 }
@@ -84,8 +86,8 @@ bool copy_running_file(const std::u16string& target) {
     return false;
   }
   if (engine::move_at_reboot(temporary, target)) {
-    settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
-    engine::reboot_run_state.reboot_required = true;
+    setup::run.settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
+    engine::run.reboot.reboot_required = true;
     engine::log_wide(engine::replacement_registered_text(target, temporary));
   } else {
     DWORD error = GetLastError();
@@ -98,31 +100,31 @@ bool copy_running_file(const std::u16string& target) {
 }  // namespace
 
 void prepare_uninstaller() {
-  if (!settings.ProductFlags.has_low(setup::flags_low::kRegisterUninstaller)) return;
-  const std::u16string& folder = engine::path_run_values.uninstall_dir;
-  uninstaller.path = uninstaller_path(folder);
-  uninstaller.argument = uninstall_argument(key_name());
-  uninstaller.icon.clear();
-  if (settings.uninstaller_icon.empty()) return;
+  if (!setup::run.settings.ProductFlags.has_low(setup::flags_low::kRegisterUninstaller)) return;
+  const std::u16string& folder = engine::run.paths.uninstall_dir;
+  run.uninstaller.path = uninstaller_path(folder);
+  run.uninstaller.argument = uninstall_argument(key_name());
+  run.uninstaller.icon.clear();
+  if (setup::run.settings.uninstaller_icon.empty()) return;
   std::u16string icon = engine::join_path(folder, kUninstallerIconName);
-  if (DWORD error = write_whole_file(icon, settings.uninstaller_icon); error != ERROR_SUCCESS) {
+  if (DWORD error = write_whole_file(icon, setup::run.settings.uninstaller_icon); error != ERROR_SUCCESS) {
     engine::log_wide_pieces({u"Failed to install uninstaller icon to ", icon, u"\r\n", system_error_text(error), u"\r\n"});
     return;
   }
-  uninstaller.icon = icon;
+  run.uninstaller.icon = icon;
   uninstall::add_to_removal_list_w(uninstall::uninstall_data, icon, uninstall::RemovalKind::file);
 }
 
 void place_uninstaller(std::span<const std::uint8_t> image) {
-  if (uninstaller.path.empty()) prepare_uninstaller();
-  const std::u16string& path = uninstaller.path;
+  if (run.uninstaller.path.empty()) prepare_uninstaller();
+  const std::u16string& path = run.uninstaller.path;
   if (path.empty()) return;  // the product registers no uninstaller
-  if (setup::installation.head.ProductFlags2 & setup::flags2::kUninstallerWithoutSetupSection) {
+  if (setup::run.installation.head.ProductFlags2 & setup::flags2::kUninstallerWithoutSetupSection) {
     std::vector<std::uint8_t> made;
     if (image.empty()) image = made = image_from_running_file();
     // The writer sets the author's time; changing the icons changes it again.
-    if (!write_uninstaller_image(path, image) || settings.uninstaller_icon.empty()) return;
-    replace_icon_resources(path, settings.uninstaller_icon);
+    if (!write_uninstaller_image(path, image) || setup::run.settings.uninstaller_icon.empty()) return;
+    replace_icon_resources(path, setup::run.settings.uninstaller_icon);
     apply_uninstaller_time(path);
   } else if (copy_running_file(path)) {
     apply_uninstaller_time(path);

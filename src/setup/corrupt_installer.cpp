@@ -2,6 +2,7 @@
 
 #include "kv_core.h"
 #include "localised.h"
+#include "run_state.h"
 
 namespace setup {
 
@@ -20,6 +21,6 @@ std::string corrupt_installer_text(int code, const std::u16string& override_form
   return format;
 }
 
-void corrupt_installer(int code) { kv::fatal_text(corrupt_installer_text(code, strings.raw(13))); }
+void corrupt_installer(int code) { kv::fatal_text(corrupt_installer_text(code, run.strings.raw(13))); }
 
 }  // namespace setup

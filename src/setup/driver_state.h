@@ -47,6 +47,4 @@ struct DriverState {
   std::vector<std::uint8_t> uninstaller_image;
 };
 
-extern DriverState driver;
-
 }  // namespace setup

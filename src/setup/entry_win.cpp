@@ -11,6 +11,7 @@
 #include "installer_ui.h"
 #include "kv_core.h"
 #include "run_modes.h"
+#include "run_state.h"
 #include "uninstall_run.h"
 #include "win_handles.h"
 
@@ -45,7 +46,7 @@ std::string program_file_name() {
   kv::fatal_text(usage_text(kv::utf16_to_ansi(reason), program_file_name()));
 }
 
-[[noreturn]] void run() {
+[[noreturn]] void start() {
   kv::install_trace_file_from_environment();
   kv::set_program_title(u"Tessaline Setup");
   crash::install_crash_filter();
@@ -58,9 +59,9 @@ std::string program_file_name() {
   apply_command_line(line);
   if (!line.usage_reason.empty()) usage_message(line.usage_reason);
 
-  if (modes.uninstall) {
-    if (modes.uninstall_name.empty()) usage_message(u"Product name required");
-    uninstall::run_uninstall_mode(modes.uninstall_name);
+  if (run.modes.uninstall) {
+    if (run.modes.uninstall_name.empty()) usage_message(u"Product name required");
+    uninstall::run_uninstall_mode(run.modes.uninstall_name);
     exit_installer(0);
   }
 
@@ -71,4 +72,4 @@ std::string program_file_name() {
 }  // namespace
 }  // namespace setup
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { setup::run(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { setup::start(); }

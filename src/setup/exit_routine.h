@@ -12,7 +12,6 @@ struct ExitHooks {
   void (*stop_notification_worker)() = nullptr;   // finish the queue, join, free
   void (*remove_own_firewall_exception)() = nullptr;
 };
-extern ExitHooks exit_hooks;
 
 // Exit codes: 0 after an uninstall run, 1 after everything else.
 [[noreturn]] void exit_installer(int code);

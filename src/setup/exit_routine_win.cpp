@@ -4,10 +4,9 @@
 #include <ole2.h>
 
 #include "kv_core.h"
+#include "run_state.h"
 
 namespace setup {
-
-ExitHooks exit_hooks;
 
 namespace {
 void call(void (*hook)()) {
@@ -25,12 +24,12 @@ void pump_messages() {
 
 void exit_installer(int code) {
   kv::CrashInfo crash = kv::crash_guard([] {
-    call(exit_hooks.destroy_progress_window);
-    call(exit_hooks.destroy_background_window);
+    call(run.exit_hooks.destroy_progress_window);
+    call(run.exit_hooks.destroy_background_window);
     pump_messages();
-    call(exit_hooks.discard_log_temporary);
-    call(exit_hooks.stop_notification_worker);
-    call(exit_hooks.remove_own_firewall_exception);
+    call(run.exit_hooks.discard_log_temporary);
+    call(run.exit_hooks.stop_notification_worker);
+    call(run.exit_hooks.remove_own_firewall_exception);
     OleUninitialize();
   });
   if (crash) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));

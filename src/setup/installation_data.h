@@ -27,9 +27,6 @@ struct InstallationData {
   std::span<const std::uint8_t> archive;     // set by open_archive
 };
 
-extern InstallationData installation;
-extern Settings settings;
-
 // Finds and checks the installation data, reads the settings into `settings`
 // and applies the run modes they decide. Ends the run with the matching
 // fatal message when there is no data or it is damaged.

@@ -7,6 +7,7 @@
 #include "container.h"
 #include "corrupt_installer.h"
 #include "kv_core.h"
+#include "run_state.h"
 #include "system_error.h"
 #include "localised.h"
 #include "pe_edit.h"
@@ -16,9 +17,6 @@
 #include "win_handles.h"
 
 namespace setup {
-
-InstallationData installation;
-Settings settings;
 
 namespace {
 
@@ -30,12 +28,12 @@ constexpr char kNoDataMessage[] =
 
 
 kv::UniqueFile open_own_file() {
-  kv::UniqueFile file(CreateFileW(kv::as_wide(installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+  kv::UniqueFile file(CreateFileW(kv::as_wide(run.installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     int code = kv::file_error_from_system(GetLastError());
     kv::fatal("Error code 1: The installer could not open itself.\r\nFilename: %s\r\nError #%d: %s",
-              kv::utf16_to_ansi(installation.path).c_str(), code, kv::file_error_text(code));
+              kv::utf16_to_ansi(run.installation.path).c_str(), code, kv::file_error_text(code));
   }
   return file;
 }
@@ -71,27 +69,27 @@ std::span<const std::uint8_t> section_in_image(const SectionEntry& entry) {
 std::uint64_t data_end(std::span<const std::uint8_t> headers, const SectionEntry& entry) {
   PeHeaders pe;
   std::string error;
-  std::uint64_t end = installation.file_size;
+  std::uint64_t end = run.installation.file_size;
   if (read_pe_headers(headers, pe, error) && pe.certificate_size && pe.certificate_position > entry.file_position &&
-      pe.certificate_position <= installation.file_size)
+      pe.certificate_position <= run.installation.file_size)
     end = pe.certificate_position;
   return end;
 }
 
 std::uint64_t archive_file_end(std::uint64_t archive_start) {
-  std::uint64_t end = installation.data_end;
-  std::uint64_t wanted = archive_start + static_cast<std::uint32_t>(installation.head.archive_size);
-  if (end != installation.file_size && end > wanted && end - wanted < 8) end = wanted;  // signing's padding
+  std::uint64_t end = run.installation.data_end;
+  std::uint64_t wanted = archive_start + static_cast<std::uint32_t>(run.installation.head.archive_size);
+  if (end != run.installation.file_size && end > wanted && end - wanted < 8) end = wanted;  // signing's padding
   return end;
 }
 
 void apply_settings_to_run() {
-  modes.automatic = automatic_after_settings(settings.automatic_mode_choice, modes.automatic, modes.silent);
-  if (modes.silent) settings.ProductFlags = forced_for_silent(settings.ProductFlags);
-  strings = settings.strings;
-  placeholders.product = modes.name_override.empty() ? settings.DisplayName : modes.name_override;
-  placeholders.description =
-      settings.product_description.empty() ? placeholders.product : settings.product_description;
+  run.modes.automatic = automatic_after_settings(run.settings.automatic_mode_choice, run.modes.automatic, run.modes.silent);
+  if (run.modes.silent) run.settings.ProductFlags = forced_for_silent(run.settings.ProductFlags);
+  run.strings = run.settings.strings;
+  run.placeholders.product = run.modes.name_override.empty() ? run.settings.DisplayName : run.modes.name_override;
+  run.placeholders.description =
+      run.settings.product_description.empty() ? run.placeholders.product : run.settings.product_description;
 }
 
 }  // namespace
@@ -101,29 +99,29 @@ void version_mismatch(const std::string& version_found) {
 }
 
 void open_installation_data() {
-  installation.path = kv::module_file_name();
+  run.installation.path = kv::module_file_name();
   kv::UniqueFile file = open_own_file();
   LARGE_INTEGER size{};
   GetFileSizeEx(file.get(), &size);
-  installation.file_size = static_cast<std::uint64_t>(size.QuadPart);
+  run.installation.file_size = static_cast<std::uint64_t>(size.QuadPart);
 
-  std::vector<std::uint8_t> headers(std::min<std::uint64_t>(kMaxPeHeadersSize, installation.file_size));
+  std::vector<std::uint8_t> headers(std::min<std::uint64_t>(kMaxPeHeadersSize, run.installation.file_size));
   if (!read_at(file.get(), 0, headers.data(), headers.size())) headers.clear();
-  installation.section = find_section(headers);
-  if (installation.section.error) corrupt_installer(installation.section.error);
-  if (!installation.section.found) kv::fatal_text(kNoDataMessage);
-  const SectionEntry& entry = installation.section.entry;
-  if (entry.file_position >= installation.file_size) corrupt_installer(10);
+  run.installation.section = find_section(headers);
+  if (run.installation.section.error) corrupt_installer(run.installation.section.error);
+  if (!run.installation.section.found) kv::fatal_text(kNoDataMessage);
+  const SectionEntry& entry = run.installation.section.entry;
+  if (entry.file_position >= run.installation.file_size) corrupt_installer(10);
 
-  installation.data_end = data_end(headers, entry);
-  installation.in_image = section_in_image(entry);
-  OpenedSection opened = open_section(installation.in_image);
+  run.installation.data_end = data_end(headers, entry);
+  run.installation.in_image = section_in_image(entry);
+  OpenedSection opened = open_section(run.installation.in_image);
   if (opened.version_mismatch) version_mismatch(opened.version_found);
   if (opened.error) corrupt_installer(opened.error);
-  installation.head = opened.head;
-  installation.archive_offset = opened.archive_offset;
+  run.installation.head = opened.head;
+  run.installation.archive_offset = opened.archive_offset;
 
-  int error = read_settings(opened.settings_stream, settings, [&](Settings& s) {
+  int error = read_settings(opened.settings_stream, run.settings, [&](Settings& s) {
     // The background window would be made here; its look comes with the
     // wizard. The checksum of the whole stream is due at this point.
     return check_settings_checksum(opened.settings_stream, opened.head.settings_key);
@@ -139,31 +137,31 @@ void open_installation_data() {
 }
 
 void open_archive(ContainerProgress& progress) {
-  if (!installation.archive.empty()) {
+  if (!run.installation.archive.empty()) {
     // Summed when the settings were read; the bytes lie in the read-only
     // image or in our own copy, so the run only shows the steps again.
-    if (int error = verify_archive(installation.archive, installation.head, &progress, ArchiveChecksum::known_good))
+    if (int error = verify_archive(run.installation.archive, run.installation.head, &progress, ArchiveChecksum::known_good))
       corrupt_installer(error);
     return;
   }
-  if (settings.archive_from_file) {
-    std::uint64_t start = installation.section.entry.file_position + installation.archive_offset;
-    ArchiveInFile where = locate_archive_in_file(archive_file_end(start), installation.section.entry.file_position,
-                                                 installation.archive_offset, installation.head);
+  if (run.settings.archive_from_file) {
+    std::uint64_t start = run.installation.section.entry.file_position + run.installation.archive_offset;
+    ArchiveInFile where = locate_archive_in_file(archive_file_end(start), run.installation.section.entry.file_position,
+                                                 run.installation.archive_offset, run.installation.head);
     if (where.error) corrupt_installer(where.error);
-    installation.archive_copy.resize(static_cast<std::size_t>(where.length));
+    run.installation.archive_copy.resize(static_cast<std::size_t>(where.length));
     kv::UniqueFile file = open_own_file();
-    if (!read_at(file.get(), where.position, installation.archive_copy.data(), installation.archive_copy.size()))
+    if (!read_at(file.get(), where.position, run.installation.archive_copy.data(), run.installation.archive_copy.size()))
       kv::fatal_text(archive_read_failure_text(static_cast<std::int64_t>(where.length),
                                                static_cast<std::int64_t>(where.position)));
-    installation.archive = installation.archive_copy;
+    run.installation.archive = run.installation.archive_copy;
   } else {
     ArchiveInSection where =
-        locate_archive_in_section(installation.in_image, installation.head, installation.archive_offset);
+        locate_archive_in_section(run.installation.in_image, run.installation.head, run.installation.archive_offset);
     if (where.error) corrupt_installer(where.error);
-    installation.archive = where.bytes;
+    run.installation.archive = where.bytes;
   }
-  if (int error = verify_archive(installation.archive, installation.head, &progress)) corrupt_installer(error);
+  if (int error = verify_archive(run.installation.archive, run.installation.head, &progress)) corrupt_installer(error);
 }
 
 }  // namespace setup

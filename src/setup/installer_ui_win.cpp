@@ -5,6 +5,7 @@
 #include "kv_core.h"
 #include "localised.h"
 #include "run_modes.h"
+#include "run_state.h"
 
 namespace setup {
 
@@ -15,7 +16,7 @@ namespace {
 // A fatal error shows in the installer's message box, captioned with the
 // installation's own word for "Error", and the run ends with exit code 1.
 void on_fatal(const char* text) {
-  if (!modes.silent) {
+  if (!run.modes.silent) {
     std::u16string caption = localised(21);
     if (caption.empty()) caption = u"Error";
     kv::message_box(kv::ansi_to_utf16(text), caption, MB_OK | MB_ICONERROR);
@@ -26,7 +27,7 @@ void on_fatal(const char* text) {
 HWND main_window() { return program.main_window; }
 std::u16string button_caption(int number) { return localised(number); }
 std::u16string default_caption() {
-  return placeholders.product.empty() ? kv::program_title_w() : placeholders.product;
+  return run.placeholders.product.empty() ? kv::program_title_w() : run.placeholders.product;
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "localised.h"
+#include "run_state.h"
 
 namespace setup {
 
-StringTable strings;
-Placeholders placeholders;
-
-std::u16string localised(int number) { return expand_placeholders(strings.raw(number), placeholders); }
+std::u16string localised(int number) { return expand_placeholders(run.strings.raw(number), run.placeholders); }
 
 }  // namespace setup

@@ -7,9 +7,6 @@
 
 namespace setup {
 
-extern StringTable strings;
-extern Placeholders placeholders;
-
 std::u16string localised(int number);
 
 }  // namespace setup

@@ -19,8 +19,6 @@ struct RunModes {
   std::string extra_batch[3];
 };
 
-extern RunModes modes;
-
 // Takes the parsed switches into the run modes; silent also makes the whole
 // program windowless.
 void apply_command_line(const CommandLine& line);

@@ -150,7 +150,7 @@ ConditionalOutcome apply_conditional_deletions(std::vector<ConditionalDeletion>&
                                                ConditionalFiles& files) {
   ConditionalOutcome outcome;
   const bool installing = phase == CleanupPhase::installation;
-  const int phase_bit = installing ? kApplyDuringInstallation : kApplyDuringUninstallation;
+  const int phase_bit = installing ? ConditionalDeletion::kDuringInstallation : ConditionalDeletion::kDuringUninstallation;
   bool any_handled = false;
 
   for (auto entry = entries.begin(); entry != entries.end();) {
@@ -158,8 +158,8 @@ ConditionalOutcome apply_conditional_deletions(std::vector<ConditionalDeletion>&
       ++entry;
       continue;
     }
-    const bool only_at_reboot = entry->flags & kDeleteOnlyAtReboot;
-    const bool reboot_allowed = entry->flags & (kDeleteOnlyAtReboot | kDeleteAtRebootOnFailure);
+    const bool only_at_reboot = entry->flags & ConditionalDeletion::kOnlyAtRestart;
+    const bool reboot_allowed = entry->flags & (ConditionalDeletion::kOnlyAtRestart | ConditionalDeletion::kRestartWhenLocked);
     bool handled = false;
     std::optional<DateOperand> date;
 

@@ -3,6 +3,7 @@
 
 #include "conditional_deletion.h"
 #include "corrupt_installer.h"
+#include "engine_run.h"
 #include "install_log.h"
 #include "kv_core.h"
 #include "path_variables_win.h"
@@ -21,7 +22,7 @@ class RunFiles final : public ConditionalFiles {
   std::u16string expand_pattern(const std::string& marked_pattern) override {
     std::u16string pattern = kv::from_marked(marked_pattern);
     engine::expand_path_variables(pattern);
-    if (!is_absolute_path(pattern)) pattern = join_folder(engine::path_run_values.install_dir, pattern);
+    if (!is_absolute_path(pattern)) pattern = join_folder(engine::run.paths.install_dir, pattern);
     return pattern;
   }
 
@@ -79,7 +80,7 @@ bool delete_conditional_files(std::vector<ConditionalDeletion>& entries, Cleanup
   if (phase == CleanupPhase::installation) {
     if (!outcome.log.empty()) engine::log_wide(outcome.log);
     if (!outcome.error_report.empty()) engine::error_report_append(outcome.error_report);
-    if (outcome.reboot_registered) engine::reboot_run_state.reboot_required = true;
+    if (outcome.reboot_registered) engine::run.reboot.reboot_required = true;
   }
   if (outcome.corrupt) setup::corrupt_installer(kInvalidOperandDate);
   return outcome.reboot_registered;

@@ -2,13 +2,13 @@
 
 #include "self_removal.h"
 #include "uninstaller.h"
-#include "uninstaller_seams.h"
+#include "notification_requests.h"
 
 namespace uninstall {
 
 void run_uninstall_mode(const std::u16string& product_name) {
   if (!uninstall(product_name)) return;
-  seams::send_uninstall_notification(uninstall_run.notify_url);
+  integration::send_notification(uninstall_run.notify_url);
   remove_self(uninstall_run.install_folder, uninstall_run.uninstall_subdir);
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "background_window.h"
+
 namespace uninstall {
 
 // `ProductFlags` bits the uninstaller reads (low word unless named high).
@@ -32,35 +34,6 @@ inline constexpr std::uint32_t kHighKeepInstallLog = 0x00400000;
 inline constexpr std::uint32_t kFlags2CompletionMessage = 0x00040000;
 }  // namespace uninstall_flags
 
-// The look of the run's windows, read back for the wizard's background and
-// progress windows.
-struct UninstallDisplay {
-  std::u16string title;  // DisplayTitle
-  std::u16string title_size = u"1";
-  std::uint32_t title_color = 0;
-  bool title_color_set = false;  // else the system's window-text colour
-  std::uint32_t title_shadow = 1;
-  std::uint32_t top_color = 0;
-  bool top_color_set = false;  // else the system's window colour
-  std::uint32_t bottom_color = 0;
-  std::uint32_t mono_color = 1;
-  std::uint32_t title_position = 0;
-  std::string title_font;
-  std::u16string taskbar_text = u"Setup";
-  std::u16string copyright_text;
-  std::string copyright_font;
-  std::u16string copyright_size = u"0";
-  std::string copyright_color;
-  std::uint32_t copyright_position = 0;
-  std::string display_version;
-  // With ProductFlags bit 0x8000: "Installer Background.bmp" of the
-  // uninstall folder.
-  std::u16string background_bitmap;
-  std::int32_t bitmap_tpi = -1;
-  std::uint32_t stretch_mode = 0;
-  std::uint32_t bitmap_size = 0;
-};
-
 // What the run reads from the uninstall key, and what it collects.
 struct UninstallRun {
   std::u16string product_name;  // the uninstall key's name
@@ -72,7 +45,7 @@ struct UninstallRun {
   bool product_64bit = false;  // Bitness 1
   std::u16string uninstall_subdir;
   std::u16string uninstall_folder;
-  UninstallDisplay display;
+  wizard::BackgroundLook display;
 
   std::u16string add_to_path_subfolder;
   std::string product_fonts;

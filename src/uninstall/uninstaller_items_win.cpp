@@ -14,7 +14,8 @@
 #include "removal_order.h"
 #include "shared_files.h"
 #include "uninstall_records.h"
-#include "uninstaller_seams.h"
+#include "firewall_exceptions.h"
+#include "progress_window.h"
 #include "uninstaller_win.h"
 #include "win_handles.h"
 
@@ -198,7 +199,7 @@ void remove_shared_files(HKEY uninstall_key) {
     if (!shared_file_removable(file.kind, change.reached_zero)) continue;
     if (file.kind == SharedFileKind::com_server) unregister_com_server(file.path);
     if (file.kind == SharedFileKind::type_library) unregister_type_library(file.path);
-    seams::activate_progress_window();
+    wizard::activate_progress_window();
     if (!path_exists(file.path)) continue;
     if (!automatic() && uninstall_run.has_low(kAskBeforeRemovingSharedFiles) &&
         !ask(kv::fill_format(text(35), {file.path}), text(59)))
@@ -336,7 +337,7 @@ void remove_firewall_exceptions() {
       engine::expand_path_variables(program);
       if (!is_absolute_path(program)) program = join_folder(uninstall_run.install_folder, program);
     }
-    seams::remove_firewall_exception(*record, program);
+    integration::remove_firewall_exception(*record, program);
   }
 }
 

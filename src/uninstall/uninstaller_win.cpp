@@ -4,22 +4,30 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "background_window.h"
+#include "batch_runner.h"
+#include "close_applications.h"
 #include "conditional_deletion.h"
 #include "dialogs.h"
+#include "engine_run.h"
 #include "exit_routine.h"
 #include "install_log.h"
 #include "installer_ui.h"
 #include "kv_core.h"
+#include "pages.h"
+#include "path_environment.h"
 #include "path_variables_win.h"
 #include "pending_cleanup.h"
 #include "registry.h"
+#include "progress_window.h"
 #include "removal_order.h"
+#include "run_status.h"
 #include "run_modes.h"
+#include "run_state.h"
 #include "system_restart.h"
 #include "uninstall_data_file.h"
 #include "uninstall_key.h"
 #include "uninstall_records.h"
-#include "uninstaller_seams.h"
 #include "uninstaller_win.h"
 #include "win_handles.h"
 
@@ -70,9 +78,9 @@ std::uint32_t read_number(HKEY key, const char16_t* name, std::uint32_t fallback
 // The common error box of the opening: shown unless automatic (then only
 // with the flag that asks for it); a text not shown goes to the trace.
 void opening_error(const std::u16string& message) {
-  if (!setup::modes.automatic || uninstall_run.has_high(kHighErrorBoxWhenAutomatic)) {
+  if (!setup::run.modes.automatic || uninstall_run.has_high(kHighErrorBoxWhenAutomatic)) {
     std::u16string caption = text(21);
-    kv::message_box(message, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR, seams::message_owner());
+    kv::message_box(message, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR, wizard::message_owner());
   } else {
     kv::trace(message);
   }
@@ -86,8 +94,8 @@ std::u16string default_caption() {
 }
 
 void read_display_settings(HKEY key) {
-  UninstallDisplay& d = uninstall_run.display;
-  d = UninstallDisplay{};
+  wizard::BackgroundLook& d = uninstall_run.display;
+  d = wizard::BackgroundLook{};
   d.title = read_wide(key, u"DisplayTitle");
   if (auto size = kv::reg_read_string(key, u"TitleSize")) d.title_size = *size;
   if (auto colour = kv::reg_read_dword(key, u"TitleColor")) {
@@ -142,7 +150,7 @@ void read_other_values(HKEY key) {
 
   // Path variables of the uninstall run (its batches, firewall programs and
   // conditional patterns) see the installation's folders.
-  engine::PathRunValues& values = engine::path_run_values;
+  engine::PathRunValues& values = engine::run.paths;
   values.install_dir = run.install_folder;
   values.uninstall_dir = run.uninstall_folder;
   values.shared_dir = run.shared_path;
@@ -230,7 +238,7 @@ bool open_product(const std::u16string& product_name) {
   run.flags_high = flags.high;
   run.flags2 = parse_product_flags2(read_wide(key, u"ProductFlags2"));
   run.product_64bit = read_number(key, u"Bitness", 0) == 1;
-  if (run.has_low(kAutomatic)) setup::modes.automatic = true;
+  if (run.has_low(kAutomatic)) setup::run.modes.automatic = true;
   if (run.product_64bit && !disable_redirection()) {
     opening_error(u"Wow64DisableWow64FsRedirection() failed");
     return false;
@@ -238,7 +246,7 @@ bool open_product(const std::u16string& product_name) {
 
   read_other_values(key);
   use_uninstaller_icon();
-  if (!run.has_low(kNoBackgroundWindow) && !setup::modes.silent) seams::create_background_window(run.display);
+  if (!run.has_low(kNoBackgroundWindow) && !setup::run.modes.silent) wizard::create_background_window(run.display);
 
   g_run.data_path = uninstall_data_path(run.install_folder, run.uninstall_subdir);
   if (std::uint32_t code = read_uninstall_data(g_run.data_path, uninstall_data)) {
@@ -252,33 +260,33 @@ bool open_product(const std::u16string& product_name) {
 }
 
 [[noreturn]] void abort_run() {
-  if (!automatic()) kv::message_box(text(101), text(111), MB_OK | MB_ICONEXCLAMATION, seams::message_owner());
+  if (!automatic()) kv::message_box(text(101), text(111), MB_OK | MB_ICONEXCLAMATION, wizard::message_owner());
   setup::exit_installer(1);
 }
 
 // The confirmation; false when the user took the support offer instead.
 bool confirm() {
-  if (!seams::close_applications(uninstall_data.close_rules, kPhaseBeforeQuestion)) abort_run();
+  if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kBeforeUninstallQuestion)) abort_run();
   if (!automatic()) {
     if (!ask(text(53), text(55))) setup::exit_installer(1);
     if (auto address = support_address(kv::ansi_to_utf16(uninstall_run.support_offer))) {
-      if (seams::support_offer_accepted(*address)) {
+      if (wizard::support_offer_page(*address)) {
         RedirectionPause pause;
         ShellExecuteW(nullptr, L"open", kv::as_wide(*address), nullptr, nullptr, SW_SHOWNORMAL);
         return false;
       }
     }
   }
-  if (!seams::close_applications(uninstall_data.close_rules, kPhaseAfterQuestion)) abort_run();
-  if (uninstall_run.has_high(kHighProgressWindow) && !setup::modes.silent) seams::open_progress_window();
+  if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kAfterUninstallQuestion)) abort_run();
+  if (uninstall_run.has_high(kHighProgressWindow) && !setup::run.modes.silent) wizard::open_progress_window();
   return true;
 }
 
-bool no_errors() { return engine::install_log.error_report.empty(); }
+bool no_errors() { return engine::run.log.error_report.empty(); }
 
 void run_first_batch(HKEY key) {
   if (uninstall_run.uninstall_batch1.empty()) return;
-  seams::run_batch(kv::utf16_to_cp1252(kv::ansi_to_utf16(uninstall_run.uninstall_batch1)),
+  integration::run_batch(kv::utf16_to_cp1252(kv::ansi_to_utf16(uninstall_run.uninstall_batch1)),
                    uninstall_run.has_low(kFirstBatchHidden));
   kv::reg_delete_value(key, u"UninstallBatch1");
 }
@@ -286,9 +294,10 @@ void run_first_batch(HKEY key) {
 void finish_without_errors(HKEY key) {
   DeleteFileW(kv::as_wide(g_run.data_path));
   if (uninstall_run.has_low(kAddToPath))
-    seams::remove_from_system_path(uninstall_run.add_to_path_subfolder, uninstall_run.install_folder);
+    integration::change_system_path(integration::PathChange::remove, uninstall_run.add_to_path_subfolder,
+                                   uninstall_run.install_folder);
   if (!uninstall_run.uninstall_batch2.empty()) {
-    seams::run_batch(kv::utf16_to_cp1252(kv::ansi_to_utf16(uninstall_run.uninstall_batch2)),
+    integration::run_batch(kv::utf16_to_cp1252(kv::ansi_to_utf16(uninstall_run.uninstall_batch2)),
                      uninstall_run.has_low(kSecondBatchHidden));
     kv::reg_delete_value(key, u"UninstallBatch2");
   }
@@ -362,7 +371,7 @@ void remove_everything() {
   restore_redirection();
   if (uninstall_run.has_high(kHighProgressWindow)) {
     step_end();
-    seams::close_progress_window();
+    wizard::close_progress_window();
   }
 }
 
@@ -398,9 +407,9 @@ void start_program_after(const std::u16string& command) {
 // The end of the run: the summary or the completion message, the restart
 // and the program to start afterwards.
 bool finish() {
-  HWND owner = seams::message_owner();
+  HWND owner = wizard::message_owner();
   if (!no_errors()) {
-    std::u16string summary = kv::fill_format(text(10), {kv::ansi_to_utf16(engine::install_log.error_report)});
+    std::u16string summary = kv::fill_format(text(10), {kv::ansi_to_utf16(engine::run.log.error_report)});
     if (!automatic())
       kv::message_box(summary, text(20), MB_OK | MB_ICONWARNING, owner);
     else
@@ -410,7 +419,7 @@ bool finish() {
   if (!automatic() && (uninstall_run.flags2 & kFlags2CompletionMessage))
     kv::message_box(text(34), text(15), MB_OK | MB_ICONINFORMATION, owner);
   if (uninstall_run.has_high(kHighRestart) && (automatic() || ask(text(74), text(20)))) kv::restart_system();
-  start_program_after(setup::modes.run_after);
+  start_program_after(setup::run.modes.run_after);
   return true;
 }
 
@@ -427,14 +436,14 @@ RedirectionPause::~RedirectionPause() {
 const std::u16string& text(int id) { return uninstall_text(uninstall_data, id); }
 
 bool ask(const std::u16string& question, const std::u16string& caption) {
-  return kv::question_box(question, caption, seams::message_owner());
+  return kv::question_box(question, caption, wizard::message_owner());
 }
 
-bool automatic() { return setup::modes.automatic; }
+bool automatic() { return setup::run.modes.automatic; }
 
 void step_start(int text_id) {
   g_run.step_started = GetTickCount();
-  if (text_id) seams::show_step_text(text(text_id));
+  if (text_id) setup::show_step_text(text(text_id));
   pump_messages();
 }
 
@@ -449,12 +458,12 @@ void step_end() {
 void restart_step_clock() { g_run.step_started = GetTickCount(); }
 
 void progress(int percent) {
-  seams::post_progress(percent);
+  setup::post_progress(percent);
   pump_messages();
 }
 
 void show_path(const std::u16string& path) {
-  if (!uninstall_run.has_high(kHighNoPathsInStepText)) seams::show_step_text(path);
+  if (!uninstall_run.has_high(kHighNoPathsInStepText)) setup::show_step_text(path);
 }
 
 }  // namespace detail
@@ -464,7 +473,7 @@ bool uninstall(const std::u16string& product_name) {
   // the uninstall key and its data file alone.
   uninstall_run = UninstallRun{};
   uninstall_data = UninstallData{};
-  engine::install_log.error_report.clear();
+  engine::run.log.error_report.clear();
   detail::g_run.key.reset();
   detail::g_run.redirection_disabled = false;
 

@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     same = same && uninstall::uninstall_text(second, id) == uninstall::uninstall_text(first, id);
   for (std::size_t i = 0; same && i < first.close_rules.size(); ++i) {
     const auto &a = first.close_rules[i], &b = second.close_rules[i];
-    same = a.window_class == b.window_class && a.window_title == b.window_title &&
-           a.application_name == b.application_name && a.mode == b.mode && a.phases == b.phases;
+    same = a.class_pattern == b.class_pattern && a.title_pattern == b.title_pattern &&
+           a.display_name == b.display_name && a.close_mode == b.close_mode && a.phase_flags == b.phase_flags;
   }
   std::size_t kept = 0;
   for (const auto& entry : first.conditional_deletions) {
-    if (!(entry.flags & uninstall::kApplyDuringUninstallation)) continue;
+    if (!(entry.flags & setup::ConditionalDeletion::kDuringUninstallation)) continue;
     const auto* again = kept < second.conditional_deletions.size() ? &second.conditional_deletions[kept] : nullptr;
     same = same && again && again->pattern == entry.pattern && again->comparison == entry.comparison &&
            again->operand == entry.operand && again->flags == entry.flags;

@@ -128,12 +128,12 @@ class ConditionalRun : public ::testing::Test {
       files_.files[name] = FileFacts{100, {2020, 1, 1, 0, 0, 0}};
     files_.locked = {u"C:\\App\\lock.dll", u"C:\\App\\gone.dll"};
     entries_ = {
-        {"*.old", 0, "", kApplyDuringUninstallation},
-        {"lock.dll", 5, "100", kApplyDuringInstallation | kDeleteAtRebootOnFailure},
-        {"later.dll", 6, "99", kApplyDuringInstallation | kDeleteOnlyAtReboot},  // larger than 99: skipped
-        {"later.dll", 0, "", kApplyDuringInstallation | kDeleteOnlyAtReboot | kDeleteAtRebootOnFailure},
-        {"gone.dll", 0, "", kApplyDuringInstallation},
-        {"none*.x", 0, "", kApplyDuringInstallation | kApplyDuringUninstallation},
+        {"*.old", 0, "", ConditionalDeletion::kDuringUninstallation},
+        {"lock.dll", 5, "100", ConditionalDeletion::kDuringInstallation | ConditionalDeletion::kRestartWhenLocked},
+        {"later.dll", 6, "99", ConditionalDeletion::kDuringInstallation | ConditionalDeletion::kOnlyAtRestart},  // larger than 99: skipped
+        {"later.dll", 0, "", ConditionalDeletion::kDuringInstallation | ConditionalDeletion::kOnlyAtRestart | ConditionalDeletion::kRestartWhenLocked},
+        {"gone.dll", 0, "", ConditionalDeletion::kDuringInstallation},
+        {"none*.x", 0, "", ConditionalDeletion::kDuringInstallation | ConditionalDeletion::kDuringUninstallation},
     };
   }
   FakeFiles files_;
@@ -159,7 +159,7 @@ TEST_F(ConditionalRun, InstallationAppliesItsEntriesAndLogsThem) {
 
 TEST_F(ConditionalRun, UninstallationDropsHandledEntriesAndReportsNothing) {
   files_.reboot_fails = true;
-  entries_.push_back({"lock.dll", 0, "", kApplyDuringUninstallation | kDeleteAtRebootOnFailure});
+  entries_.push_back({"lock.dll", 0, "", ConditionalDeletion::kDuringUninstallation | ConditionalDeletion::kRestartWhenLocked});
   ConditionalOutcome outcome = apply_conditional_deletions(entries_, CleanupPhase::uninstallation, files_);
   EXPECT_FALSE(outcome.reboot_registered);
   EXPECT_TRUE(outcome.log.empty());
@@ -174,16 +174,16 @@ TEST_F(ConditionalRun, UninstallationDropsHandledEntriesAndReportsNothing) {
   EXPECT_EQ(entries_[5].pattern, "lock.dll");
 
   // During the installation the failed registration is reported.
-  std::vector<ConditionalDeletion> installing = {{"lock.dll", 0, "", kApplyDuringInstallation | kDeleteOnlyAtReboot}};
+  std::vector<ConditionalDeletion> installing = {{"lock.dll", 0, "", ConditionalDeletion::kDuringInstallation | ConditionalDeletion::kOnlyAtRestart}};
   outcome = apply_conditional_deletions(installing, CleanupPhase::installation, files_);
   EXPECT_EQ(narrow(outcome.error_report), "Failed to register \"C:\\App\\lock.dll\" for deletion: error 5\r\n");
   EXPECT_TRUE(outcome.log.empty());
 }
 
 TEST_F(ConditionalRun, ImpossibleDateIsACorruptInstallationOnlyWhenAFileMatches) {
-  std::vector<ConditionalDeletion> entries = {{"none*.x", 1, "2023/02/30", kApplyDuringUninstallation},
-                                              {"*.old", 2, "2023/02/30", kApplyDuringUninstallation},
-                                              {"gone.dll", 0, "", kApplyDuringUninstallation}};
+  std::vector<ConditionalDeletion> entries = {{"none*.x", 1, "2023/02/30", ConditionalDeletion::kDuringUninstallation},
+                                              {"*.old", 2, "2023/02/30", ConditionalDeletion::kDuringUninstallation},
+                                              {"gone.dll", 0, "", ConditionalDeletion::kDuringUninstallation}};
   ConditionalOutcome outcome = apply_conditional_deletions(entries, CleanupPhase::uninstallation, files_);
   EXPECT_TRUE(outcome.corrupt);
   EXPECT_EQ(kInvalidOperandDate, 65);

@@ -2,6 +2,7 @@
 // Install.log and the decisions at the end of the run.
 #include <gtest/gtest.h>
 
+#include "engine_run.h"
 #include "install_log.h"
 #include "install_log_file.h"
 
@@ -15,10 +16,10 @@ struct StringSink final : engine::RunLogSink {
 struct LogOperations : testing::Test {
   StringSink sink;
   LogOperations() {
-    engine::install_log.run_log = &sink;
-    engine::install_log.error_report.clear();
+    engine::run.log.run_log = &sink;
+    engine::run.log.error_report.clear();
   }
-  ~LogOperations() override { engine::install_log.run_log = nullptr; }
+  ~LogOperations() override { engine::run.log.run_log = nullptr; }
 };
 
 TEST_F(LogOperations, EveryOperationWritesUtf8) {
@@ -39,7 +40,7 @@ TEST_F(LogOperations, EveryOperationWritesUtf8) {
 }
 
 TEST_F(LogOperations, NothingIsWrittenBeforeTheLogIsOpen) {
-  engine::install_log.run_log = nullptr;
+  engine::run.log.run_log = nullptr;
   engine::log_text("lost");
   engine::log_wide_format(u"%s", u"lost");
   EXPECT_EQ(sink.bytes, "");
@@ -48,7 +49,7 @@ TEST_F(LogOperations, NothingIsWrittenBeforeTheLogIsOpen) {
 TEST_F(LogOperations, ErrorReportCollectsNarrowText) {
   engine::error_report_format("Could not copy \"%s\": code %d\r\n\r\n", "a.dll", 5);
   engine::error_report_append(u"caf\u00E9 \u4E2D\r\n");  // the ANSI code page lacks the last one
-  EXPECT_EQ(engine::install_log.error_report, "Could not copy \"a.dll\": code 5\r\n\r\ncaf\xE9 ?\r\n");
+  EXPECT_EQ(engine::run.log.error_report, "Could not copy \"a.dll\": code 5\r\n\r\ncaf\xE9 ?\r\n");
   EXPECT_EQ(sink.bytes, "");
 }
 

@@ -109,15 +109,15 @@ TEST(UninstallImage, RoundTripKeepsEverySection) {
   EXPECT_EQ(read.header_text, data.header_text);
   ASSERT_EQ(read.close_rules.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(read.close_rules[i].window_class, data.close_rules[i].window_class);
-    EXPECT_EQ(read.close_rules[i].window_title, data.close_rules[i].window_title);
-    EXPECT_EQ(read.close_rules[i].application_name, data.close_rules[i].application_name);
-    EXPECT_EQ(read.close_rules[i].mode, data.close_rules[i].mode);
+    EXPECT_EQ(read.close_rules[i].class_pattern, data.close_rules[i].class_pattern);
+    EXPECT_EQ(read.close_rules[i].title_pattern, data.close_rules[i].title_pattern);
+    EXPECT_EQ(read.close_rules[i].display_name, data.close_rules[i].display_name);
+    EXPECT_EQ(read.close_rules[i].close_mode, data.close_rules[i].close_mode);
   }
   // The file has no phases: asking rules act after the question, the others before it.
-  EXPECT_EQ(read.close_rules[0].phases, uninstall::kPhaseBeforeQuestion);
-  EXPECT_EQ(read.close_rules[1].phases, uninstall::kPhaseAfterQuestion);
-  EXPECT_EQ(read.close_rules[2].phases, uninstall::kPhaseBeforeQuestion);
+  EXPECT_EQ(read.close_rules[0].phase_flags, setup::CloseRule::kBeforeUninstallQuestion);
+  EXPECT_EQ(read.close_rules[1].phase_flags, setup::CloseRule::kAfterUninstallQuestion);
+  EXPECT_EQ(read.close_rules[2].phase_flags, setup::CloseRule::kBeforeUninstallQuestion);
   ASSERT_EQ(read.association_records.size(), 1u);
   EXPECT_EQ(read.association_records[0].class_key, "App.Document");
   EXPECT_EQ(read.association_records[0].icon, "");
@@ -181,9 +181,9 @@ TEST(UninstallImage, ReadingEdgeCases) {
        "[AutoClose]\r\nA,B,C\r\nA,B,C,2,5\r\n  \"*Ed\"\"it\" , Title ,App,1\r\n",
        [](const UninstallData& d) {
          ASSERT_EQ(d.close_rules.size(), 1u);
-         EXPECT_EQ(d.close_rules[0].window_class, "*Ed\"it");
-         EXPECT_EQ(d.close_rules[0].window_title, "Title");
-         EXPECT_EQ(d.close_rules[0].mode, 1);
+         EXPECT_EQ(d.close_rules[0].class_pattern, "*Ed\"it");
+         EXPECT_EQ(d.close_rules[0].title_pattern, "Title");
+         EXPECT_EQ(d.close_rules[0].close_mode, 1);
        }},
       {"associations without extension, class or verb are dropped",
        "[Associations]\r\n.a~!~A.Doc~!~open~!~icon~!~x\r\n.b~!~B.Doc~!~~!~icon\r\n.c~!~C.Doc\r\n",

@@ -6,11 +6,13 @@
 
 #include <string>
 
+#include "engine_run.h"
 #include "exit_routine.h"
 #include "install_log_file.h"
 #include "install_log_win.h"
 #include "os_version.h"
 #include "path_variables_win.h"
+#include "run_state.h"
 #include "text.h"
 #include "win_handles.h"
 #include "test_files_win.h"
@@ -45,13 +47,13 @@ int run_log_files(const std::u16string& folder) {
 
 TEST(PathVariablesWin, ProgramFilesViewsAreThePrefixFolders) {
   ASSERT_TRUE(kv::os_version().windows_64bit);
-  engine::path_run_values.bitness = 0;
+  engine::run.paths.bitness = 0;
   EXPECT_EQ(expanded(u"%ProgramsDir%|%ProgramsDir32%|%ProgramsDir64%|%CommonDir%|%CommonDir64%"),
             u"C:\\Program Files (x86)|C:\\Program Files (x86)|C:\\Program Files|"
             u"C:\\Program Files (x86)\\Common Files|C:\\Program Files\\Common Files");
-  engine::path_run_values.bitness = 1;
+  engine::run.paths.bitness = 1;
   EXPECT_EQ(expanded(u"%ProgramsDir%|%CommonDir%"), u"C:\\Program Files|C:\\Program Files\\Common Files");
-  engine::path_run_values.bitness = 0;
+  engine::run.paths.bitness = 0;
   EXPECT_EQ(expanded(u"%Bits%"), u"64");
 }
 
@@ -75,9 +77,9 @@ TEST(PathVariablesWin, SpecialFoldersAndTheEnvironment) {
 
   // The table first (its names in any case), then the environment; a name
   // that neither knows stays.
-  engine::path_run_values.install_dir = u"%USERPROFILE%\\Tool";
+  engine::run.paths.install_dir = u"%USERPROFILE%\\Tool";
   EXPECT_EQ(expanded(u"%installdir%|%NoSuchVariableHere%"), profile + u"\\Tool|%NoSuchVariableHere%");
-  engine::path_run_values.install_dir.clear();
+  engine::run.paths.install_dir.clear();
 }
 
 // A result longer than the first buffer is expanded in a second one; one
@@ -124,19 +126,19 @@ TEST(InstallLogWin, RunLogFinishedIntoInstallLog) {
   const std::u16string log_path = folder + u"\\Install.log";
   DeleteFileW(kv::as_wide(log_path));
 
-  engine::PathRunValues& run = engine::path_run_values;
+  engine::PathRunValues& run = engine::run.paths;
   run.uninstall_dir = folder;
   run.install_dir = u"C:\\Program Files\\Demo";
   run.product_name = u"Demo \u4E2D";
   run.product_version = u"1.2";
-  engine::LogRunSettings& settings = engine::install_log.settings;
+  engine::LogRunSettings& settings = engine::run.log.settings;
   settings.product_flags_low = engine::kFlagLowLogWanted | engine::kFlagLowUninstaller;
   settings.localised = localised_for_test;
   settings.ask_show_log = decline_show_log;
 
   const int before = run_log_files(temp);
   ASSERT_TRUE(engine::open_run_log());
-  EXPECT_EQ(setup::exit_hooks.discard_log_temporary, &engine::discard_run_log);
+  EXPECT_EQ(setup::run.exit_hooks.discard_log_temporary, &engine::discard_run_log);
   EXPECT_EQ(run_log_files(temp), before + 1);
   engine::log_text("Copying file...");
   engine::log_wide(u"C:\\\u4E2D OK\r\n");
@@ -170,7 +172,7 @@ TEST(InstallLogWin, RunLogFinishedIntoInstallLog) {
   EXPECT_EQ(g_asked, u"Errors occurred. See " + log_path + u"?|Setup");
 
   engine::discard_run_log();
-  EXPECT_EQ(engine::install_log.run_log, nullptr);
+  EXPECT_EQ(engine::run.log.run_log, nullptr);
   EXPECT_EQ(run_log_files(temp), before);
 
   DeleteFileW(kv::as_wide(log_path));

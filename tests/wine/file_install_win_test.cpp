@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive.h"
+#include "engine_run.h"
 #include "file_install.h"
 #include "file_system_win.h"
 #include "fonts.h"
@@ -18,6 +19,8 @@
 #include "installation_data.h"
 #include "localised.h"
 #include "overwrite_decision.h"
+#include "run_state.h"
+#include "run_status.h"
 #include "version_compare.h"
 #include "path_variables.h"
 #include "pending_renames.h"
@@ -37,11 +40,15 @@ struct CapturedLog : engine::RunLogSink {
   void append(std::string_view utf8) override { text += utf8; }
 };
 
-struct RecordedProgress : engine::FileLoopProgress {
-  std::vector<std::string> events;
-  void show_step(int text) override { events.push_back("step " + std::to_string(text)); }
-  void post_progress(int percent) override { events.push_back(std::to_string(percent) + "%"); }
-  void show_text(const std::u16string& text) override { events.push_back(kv::utf16_to_utf8(text)); }
+// The run's status as the progress window would receive it.
+struct RecordedProgress {
+  static inline std::vector<std::string> events;
+  RecordedProgress() {
+    events.clear();
+    setup::run.status_hooks.show_text = [](const std::u16string& text) { events.push_back(kv::utf16_to_utf8(text)); };
+    setup::run.status_hooks.post_progress = [](int percent) { events.push_back(std::to_string(percent) + "%"); };
+  }
+  ~RecordedProgress() { setup::run.status_hooks = {}; }
 };
 
 std::string utf8(const std::u16string& text) { return kv::utf16_to_utf8(text); }
@@ -76,25 +83,25 @@ class FileInstallTest : public ::testing::Test {
     static int counter = 0;
     folder_ = u"C:\\tess-files-" + kv::to_u16(GetCurrentProcessId()) + u"-" + kv::to_u16(++counter);
     ASSERT_TRUE(CreateDirectoryW(kv::as_wide(folder_), nullptr));
-    setup::settings = {};
+    setup::run.settings = {};
     std::vector<std::u16string> texts(80);
     texts[25] = u"Cannot create folder";
     texts[31] = u"Could not write";
     texts[54] = u"Installing files";
     texts[77] = u"Registering <file>";
-    setup::strings.assign({u"English"}, 80, texts);
-    engine::install_log.run_log = &log_;
-    engine::install_log.error_report.clear();
-    engine::reboot_run_state = {};
+    setup::run.strings.assign({u"English"}, 80, texts);
+    engine::run.log.run_log = &log_;
+    engine::run.log.error_report.clear();
+    engine::run.reboot = {};
     uninstall::uninstall_data = {};
-    engine::path_run_values = {};
-    engine::path_run_values.install_dir = folder_;
-    engine::path_run_values.shared_dir = in_folder(u"shared");
+    engine::run.paths = {};
+    engine::run.paths.install_dir = folder_;
+    engine::run.paths.shared_dir = in_folder(u"shared");
   }
 
   void TearDown() override {
     remove_our_pending_pairs();
-    engine::install_log.run_log = nullptr;
+    engine::run.log.run_log = nullptr;
     remove_tree(folder_);
   }
 
@@ -132,7 +139,7 @@ class FileInstallTest : public ::testing::Test {
 };
 
 TEST_F(FileInstallTest, EntryIsWrittenWithTimeAndAttributesAndRecorded) {
-  setup::settings.ProductFlags.low = setup::flags_low::kDetailedLog;
+  setup::run.settings.ProductFlags.low = setup::flags_low::kDetailedLog;
   const std::string data = "hello";
   setup::FileEntry entry = file_entry(engine::file_kind::kPlain, "app.txt", u"sub\\deep\\", data);
   entry.flags = engine::entry_flags::kDesktopShortcut;
@@ -140,7 +147,7 @@ TEST_F(FileInstallTest, EntryIsWrittenWithTimeAndAttributesAndRecorded) {
   // Directory and encrypted fall outside the mask.
   entry.attributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY |
                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_ENCRYPTED;
-  engine::FileInstaller installer(lists_, shortcuts_, progress_);
+  engine::FileInstaller installer(lists_, shortcuts_);
   installer.install(entry);
 
   const std::u16string destination = in_folder(u"sub\\deep\\app.txt");
@@ -157,7 +164,7 @@ TEST_F(FileInstallTest, EntryIsWrittenWithTimeAndAttributesAndRecorded) {
   EXPECT_EQ(CompareFileTime(&modified, &expected), 0);
 
   EXPECT_EQ(log_.text, "app.txt >>> " + utf8(destination) + "\r\n");
-  EXPECT_EQ(progress_.events, std::vector<std::string>{utf8(destination)});
+  EXPECT_EQ(RecordedProgress::events, std::vector<std::string>{utf8(destination)});
   EXPECT_EQ(uninstall::uninstall_data.removal_list,
             "~" + utf8(in_folder(u"sub\\deep")) + "\r\n" + utf8(destination) + "\r\n");
   ASSERT_EQ(shortcuts_.size(), 1u);
@@ -166,7 +173,7 @@ TEST_F(FileInstallTest, EntryIsWrittenWithTimeAndAttributesAndRecorded) {
   EXPECT_TRUE(shortcuts_[0].on_desktop);
   EXPECT_FALSE(shortcuts_[0].in_start_menu);
   EXPECT_EQ(lists_.written_paths, std::set<std::u16string>{engine::path_set_key(destination)});
-  EXPECT_EQ(engine::install_log.error_report, "");
+  EXPECT_EQ(engine::run.log.error_report, "");
 }
 
 // Whether the system refuses to overwrite a read-only file: Wine run by
@@ -190,7 +197,7 @@ TEST_F(FileInstallTest, ReadOnlyFileIsReplacedOnlyWithProtectedOverwrite) {
       std::printf("read-only files are writable here: the refusal without protected overwrite is not checked\n");
       continue;
     }
-    setup::settings.ProductFlags.low = overwrite_protected ? engine::kFlagLowOverwriteProtected : 0;
+    setup::run.settings.ProductFlags.low = overwrite_protected ? engine::kFlagLowOverwriteProtected : 0;
     const std::u16string destination = in_folder(u"readonly.txt");
     write_file(destination, "old", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     const std::string data = "new";
@@ -202,7 +209,7 @@ TEST_F(FileInstallTest, ReadOnlyFileIsReplacedOnlyWithProtectedOverwrite) {
     EXPECT_EQ(result.written, overwrite_protected);
     EXPECT_EQ(result.scheduled, !overwrite_protected);  // it existed: the restart replaces it
     EXPECT_EQ(read_file(destination), overwrite_protected ? "new" : "old");
-    EXPECT_EQ(engine::install_log.error_report, "");
+    EXPECT_EQ(engine::run.log.error_report, "");
     SetFileAttributesW(kv::as_wide(destination), FILE_ATTRIBUTE_NORMAL);
   }
 }
@@ -214,7 +221,7 @@ TEST_F(FileInstallTest, LockedFileIsScheduledForReplacementAtRestart) {
   ASSERT_TRUE(lock);
 
   const std::string data = "new";
-  engine::FileInstaller installer(lists_, shortcuts_, progress_);
+  engine::FileInstaller installer(lists_, shortcuts_);
   installer.install(file_entry(engine::file_kind::kPlain, "locked.dll", destination, data));
   lock.reset();
 
@@ -226,9 +233,9 @@ TEST_F(FileInstallTest, LockedFileIsScheduledForReplacementAtRestart) {
   EXPECT_EQ(log_.text, "\r\nCould not write " + utf8(destination) + "\r\n" +
                            utf8(engine::system_error_text(ERROR_SHARING_VIOLATION)) + "\r\n" +
                            utf8(engine::replacement_registered_text(destination, temporary)));
-  EXPECT_EQ(engine::install_log.error_report, "");
-  EXPECT_TRUE(engine::reboot_run_state.reboot_required);
-  EXPECT_TRUE(setup::settings.ProductFlags.has_low(setup::flags_low::kRebootRequired));
+  EXPECT_EQ(engine::run.log.error_report, "");
+  EXPECT_TRUE(engine::run.reboot.reboot_required);
+  EXPECT_TRUE(setup::run.settings.ProductFlags.has_low(setup::flags_low::kRebootRequired));
   // Still the product's file, but not written now: its pending move stays.
   EXPECT_EQ(uninstall::uninstall_data.removal_list, utf8(destination) + "\r\n");
   EXPECT_TRUE(lists_.written_paths.empty());
@@ -249,7 +256,7 @@ TEST_F(FileInstallTest, UpToDateComServerIsStillQueuedAndCounted) {
   const std::string data = "older server";
   setup::FileEntry entry = file_entry(engine::file_kind::kComServer, "server.dll", server, data);
   entry.label = "0.1";
-  engine::FileInstaller installer(lists_, shortcuts_, progress_);
+  engine::FileInstaller installer(lists_, shortcuts_);
   installer.install(entry);
 
   EXPECT_NE(read_file(server), data);
@@ -267,7 +274,7 @@ TEST_F(FileInstallTest, MissingDriveIsReportedWithoutScheduling) {
     if (!((drives >> (letter - u'A')) & 1)) missing = letter;
   ASSERT_NE(missing, 0);
   const std::u16string destination = std::u16string(1, missing) + u":\\App\\x.dll";
-  setup::settings.ProductFlags.low = engine::kFlagLowScheduleNewFiles;
+  setup::run.settings.ProductFlags.low = engine::kFlagLowScheduleNewFiles;
   engine::FileWriteRequest request;
   request.destination = destination;
   request.existed = true;
@@ -275,13 +282,13 @@ TEST_F(FileInstallTest, MissingDriveIsReportedWithoutScheduling) {
   EXPECT_FALSE(result.written);
   EXPECT_FALSE(result.scheduled);
   const std::string drive(1, char(missing));
-  EXPECT_EQ(engine::install_log.error_report,
+  EXPECT_EQ(engine::run.log.error_report,
             "\r\nCould not write " + drive + ":\\App\\x.dll\r\nDrive " + drive + ": is not present.\r\n");
-  EXPECT_FALSE(engine::reboot_run_state.reboot_required);
+  EXPECT_FALSE(engine::run.reboot.reboot_required);
 }
 
 TEST_F(FileInstallTest, SharedFileNamedTwiceIsCountedOnce) {
-  setup::settings.ProductFlags.low = setup::flags_low::kRegisterUninstaller;
+  setup::run.settings.ProductFlags.low = setup::flags_low::kRegisterUninstaller;
   const std::u16string shared = in_folder(u"common\\tess-shared.dll");
   const std::string data = "shared";
   std::vector<setup::FileEntry> entries = {
@@ -291,11 +298,12 @@ TEST_F(FileInstallTest, SharedFileNamedTwiceIsCountedOnce) {
   ASSERT_EQ(archive.error, "");
   setup::SectionHead head;
   head.data_sizes = archive.data_sizes;
-  setup::ArchiveReader reader(archive.bytes, head, false, false, &progress_);
+  setup::RunStatusProgress progress;
+  setup::ArchiveReader reader(archive.bytes, head, false, false, &progress);
 
-  std::set<std::u16string> cleaned;
-  engine::FileInstaller installer(lists_, shortcuts_, progress_,
-                                  {nullptr, [&](const std::set<std::u16string>& paths) { cleaned = paths; }});
+  static std::set<std::u16string> cleaned;
+  engine::run.hooks.clean_pending_operations = [](const std::set<std::u16string>& paths) { cleaned = paths; };
+  engine::FileInstaller installer(lists_, shortcuts_);
   engine::install_files(reader, installer);
 
   kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, engine::kSharedDllsKey, KEY_READ | KEY_WRITE,
@@ -309,9 +317,10 @@ TEST_F(FileInstallTest, SharedFileNamedTwiceIsCountedOnce) {
   EXPECT_EQ(lists_.reference_counts.size(), 2u);
   EXPECT_EQ(log_.text, utf8(kv::replace_all(shared, u"common", u"COMMON")) + " is up to date.\r\n");
   EXPECT_EQ(cleaned, std::set<std::u16string>{engine::path_set_key(shared)});
-  const std::vector<std::string> tail(progress_.events.end() - 5, progress_.events.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"91%", "91%", "step 54", "92%", "93%"}));
-  EXPECT_EQ(engine::install_log.error_report, "");
+  const std::vector<std::string> tail(RecordedProgress::events.end() - 5, RecordedProgress::events.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"91%", "91%", "Installing files", "92%", "93%"}));
+  EXPECT_EQ(engine::run.log.error_report, "");
+  engine::run.hooks = {};
 }
 
 TEST_F(FileInstallTest, FontIsRegisteredUnderItsTitle) {
@@ -319,7 +328,7 @@ TEST_F(FileInstallTest, FontIsRegisteredUnderItsTitle) {
   const std::string data = "not really a font";
   setup::FileEntry entry = file_entry(engine::file_kind::kFont, "tesstest.ttf", u"fonts\\", data);
   entry.label = kv::utf16_to_utf8(title);
-  engine::FileInstaller installer(lists_, shortcuts_, progress_);
+  engine::FileInstaller installer(lists_, shortcuts_);
   installer.install(entry);
 
   kv::UniqueRegKey key =
@@ -333,7 +342,7 @@ TEST_F(FileInstallTest, FontIsRegisteredUnderItsTitle) {
   ASSERT_EQ(lists_.fonts.size(), 1u);
   EXPECT_EQ(lists_.fonts[0].title, title);
   EXPECT_TRUE(lists_.fonts_changed);
-  EXPECT_EQ(progress_.events.back(), "Registering tesstest.ttf");
+  EXPECT_EQ(RecordedProgress::events.back(), "Registering tesstest.ttf");
   // Fonts stay when the product goes; their folder is the author's.
   EXPECT_EQ(uninstall::uninstall_data.removal_list, "");
 }

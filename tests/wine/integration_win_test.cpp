@@ -13,16 +13,19 @@
 #include "batch_runner.h"
 #include "completion.h"
 #include "driver_state.h"
+#include "engine_run.h"
 #include "folder_rights.h"
 #include "icon_resources.h"
 #include "install_log.h"
 #include "installation_data.h"
+#include "integration_run.h"
 #include "kv_core.h"
 #include "path_environment.h"
 #include "path_variables.h"
 #include "pending_renames.h"
 #include "registry.h"
 #include "run_modes.h"
+#include "run_state.h"
 #include "silent.h"
 #include "uninstall_data.h"
 #include "uninstall_key.h"
@@ -52,18 +55,18 @@ class IntegrationWin : public ::testing::Test {
     folder_ = kv::from_wide(temp) + u"tess integration (x86) " + kv::to_u16(GetCurrentProcessId()) + u"-" +
               kv::to_u16(++counter);
     ASSERT_TRUE(CreateDirectoryW(kv::as_wide(folder_), nullptr));
-    engine::install_log.run_log = &log_;
-    engine::install_log.error_report.clear();
-    engine::path_run_values = {};
-    engine::path_run_values.install_dir = folder_;
-    engine::path_run_values.uninstall_dir = folder_;
-    setup::modes = {};
-    setup::modes.automatic = setup::modes.silent = true;
+    engine::run.log.run_log = &log_;
+    engine::run.log.error_report.clear();
+    engine::run.paths = {};
+    engine::run.paths.install_dir = folder_;
+    engine::run.paths.uninstall_dir = folder_;
+    setup::run.modes = {};
+    setup::run.modes.automatic = setup::run.modes.silent = true;
     kv::silent_switch.window_creation_disallowed = true;
   }
 
   void TearDown() override {
-    engine::install_log.run_log = nullptr;
+    engine::run.log.run_log = nullptr;
     // The completion makes the installation folder the current one.
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -227,7 +230,7 @@ class CompletionRun : public IntegrationWin {
     IntegrationWin::SetUp();
     kv::reg_delete_tree(HKEY_LOCAL_MACHINE, key_path(), kv::RegView::native32);
     ASSERT_TRUE(engine::read_pending_renames(pending_before_));
-    setup::Settings& s = setup::settings;
+    setup::Settings& s = setup::run.settings;
     s = {};
     s.ProductFlags.low = setup::flags_low::kRegisterUninstaller;
     s.ProductFlags.high = setup::flags_high::kWriteReadmeFiles;
@@ -239,10 +242,10 @@ class CompletionRun : public IntegrationWin {
     s.TitleSize = 1.5;
     s.extra_uninstall_values = {{"Extra\\Folder", 1, u"%InstallDir%\\data"}, {"Count", 4, u"7"}};
     s.install_path_registry_value = "HKLM\\Software\\Tessaline Completion Test\\Path";
-    setup::installation.head.data_sizes = {4096, 1024};
-    engine::path_run_values.product_name = kKeyName;
-    engine::path_run_values.uninstall_dir = in_folder(u"Uninstall");
-    ASSERT_TRUE(CreateDirectoryW(kv::as_wide(engine::path_run_values.uninstall_dir), nullptr));
+    setup::run.installation.head.data_sizes = {4096, 1024};
+    engine::run.paths.product_name = kKeyName;
+    engine::run.paths.uninstall_dir = in_folder(u"Uninstall");
+    ASSERT_TRUE(CreateDirectoryW(kv::as_wide(engine::run.paths.uninstall_dir), nullptr));
     uninstall::uninstall_data = {};
   }
 
@@ -250,8 +253,8 @@ class CompletionRun : public IntegrationWin {
     kv::reg_delete_tree(HKEY_LOCAL_MACHINE, key_path(), kv::RegView::native32);
     kv::reg_delete_tree(HKEY_LOCAL_MACHINE, u"Software\\Tessaline Completion Test", kv::RegView::native32);
     engine::write_pending_renames(pending_before_);
-    setup::settings = {};
-    setup::installation.head = {};
+    setup::run.settings = {};
+    setup::run.installation.head = {};
     IntegrationWin::TearDown();
   }
 
@@ -263,10 +266,10 @@ TEST_F(CompletionRun, RegistersTheProductInItsOwnRegistryView) {
   setup::DriverState driver;
   integration::run_completion(driver);
   EXPECT_FALSE(driver.reboot_requested);
-  EXPECT_EQ(engine::install_log.error_report, "");
+  EXPECT_EQ(engine::run.log.error_report, "");
 
   const std::u16string uninstaller = in_folder(u"Uninstall\\uninstall.exe");
-  EXPECT_EQ(integration::uninstaller.path, uninstaller);
+  EXPECT_EQ(integration::run.uninstaller.path, uninstaller);
   EXPECT_EQ(read_file(uninstaller), read_file(kv::module_file_name()));
   EXPECT_EQ(read_file(in_folder(u"readme.txt")), "Read me first.");
   std::string data = read_file(in_folder(u"Uninstall\\Uninstall.DAT"));
@@ -299,37 +302,37 @@ TEST_F(CompletionRun, RegistersTheProductInItsOwnRegistryView) {
 // The author's time is the uninstaller's last-write time, whether it is a
 // copy of the running file or an image written without the installation data.
 TEST_F(CompletionRun, UninstallerCarriesTheAuthorsTime) {
-  setup::settings.uninstaller_file_time = {2020, 6, 7, 8, 9, 10};
+  setup::run.settings.uninstaller_file_time = {2020, 6, 7, 8, 9, 10};
   SYSTEMTIME wanted{2020, 6, 0, 7, 8, 9, 10, 0};
   FILETIME expected;
   ASSERT_TRUE(SystemTimeToFileTime(&wanted, &expected));
   const std::vector<std::uint8_t> image(4096, 0x5A);
   for (bool stripped : {false, true}) {
-    setup::installation.head.ProductFlags2 = stripped ? setup::flags2::kUninstallerWithoutSetupSection : 0;
+    setup::run.installation.head.ProductFlags2 = stripped ? setup::flags2::kUninstallerWithoutSetupSection : 0;
     integration::prepare_uninstaller();
     integration::place_uninstaller(stripped ? std::span<const std::uint8_t>(image) : std::span<const std::uint8_t>());
-    kv::UniqueFile file(CreateFileW(kv::as_wide(integration::uninstaller.path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    kv::UniqueFile file(CreateFileW(kv::as_wide(integration::run.uninstaller.path), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file) << stripped;
     FILETIME written;
     ASSERT_TRUE(GetFileTime(file.get(), nullptr, nullptr, &written));
     EXPECT_EQ(CompareFileTime(&written, &expected), 0) << stripped;
     const std::size_t size = stripped ? image.size() : read_file(kv::module_file_name()).size();
-    EXPECT_EQ(read_file(integration::uninstaller.path).size(), size);
+    EXPECT_EQ(read_file(integration::run.uninstaller.path).size(), size);
   }
 }
 
 TEST_F(CompletionRun, UninstallerInUseIsReplacedAtTheNextRestart) {
   integration::prepare_uninstaller();
-  const std::u16string uninstaller = integration::uninstaller.path;
+  const std::u16string uninstaller = integration::run.uninstaller.path;
   {
     kv::UniqueFile locked(CreateFileW(kv::as_wide(uninstaller), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(locked);
     integration::place_uninstaller();
   }
-  EXPECT_EQ(engine::install_log.error_report, "");
-  EXPECT_TRUE(setup::settings.ProductFlags.has_low(setup::flags_low::kRebootRequired));
+  EXPECT_EQ(engine::run.log.error_report, "");
+  EXPECT_TRUE(setup::run.settings.ProductFlags.has_low(setup::flags_low::kRebootRequired));
   EXPECT_TRUE(log_.text.starts_with("\"" + kv::utf16_to_utf8(uninstaller) +
                                     "\" was successfully registered for replacement.\r\nTemporary file is \""))
       << log_.text;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_run.h"
 #include "kv_core.h"
 #include "pending_renames.h"
 #include "reboot_operations.h"
@@ -62,7 +63,7 @@ class RebootTest : public ::testing::Test {
               kv::to_u16(++counter);
     ASSERT_TRUE(CreateDirectoryW(kv::as_wide(folder_), nullptr));
     ASSERT_TRUE(engine::read_pending_renames(before_));
-    engine::reboot_run_state = {};
+    engine::run.reboot = {};
   }
 
   void TearDown() override {
@@ -173,7 +174,7 @@ TEST_F(RebootTest, LockedFileGetsATemporaryCopyAndAPendingMove) {
 
   ASSERT_TRUE(result.registered) << kv::utf16_to_utf8(result.message);
   EXPECT_EQ(result.sink, engine::MessageSink::log);
-  EXPECT_TRUE(engine::reboot_run_state.reboot_required);
+  EXPECT_TRUE(engine::run.reboot.reboot_required);
   std::vector<std::u16string> temporaries = temporary_files();
   ASSERT_EQ(temporaries.size(), 1u);
   const std::u16string& temporary = temporaries[0];
@@ -235,7 +236,7 @@ TEST_F(RebootTest, UnreplaceableFilesEndInTheErrorReport) {
   }
   EXPECT_TRUE(temporary_files().empty());
   EXPECT_TRUE(our_pending_pairs().empty());
-  EXPECT_FALSE(engine::reboot_run_state.reboot_required);
+  EXPECT_FALSE(engine::run.reboot.reboot_required);
 }
 
 TEST_F(RebootTest, UninstallDataFileRoundTrip) {
@@ -251,7 +252,7 @@ TEST_F(RebootTest, UninstallDataFileRoundTrip) {
   EXPECT_EQ(read.removal_lines.front(), kv::to_marked(in_folder(u"app.exe")));
   EXPECT_EQ(uninstall::uninstall_text(read, 53), data.texts[53]);
   ASSERT_EQ(read.close_rules.size(), 1u);
-  EXPECT_EQ(read.close_rules[0].phases, uninstall::kPhaseAfterQuestion);
+  EXPECT_EQ(read.close_rules[0].phase_flags, setup::CloseRule::kAfterUninstallQuestion);
 
   // A missing file reports the system's code and leaves the data alone.
   EXPECT_EQ(uninstall::read_uninstall_data(in_folder(u"none\\Uninstall.DAT"), read), DWORD(ERROR_PATH_NOT_FOUND));

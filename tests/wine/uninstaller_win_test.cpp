@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "engine_run.h"
 #include "install_log.h"
 #include "kv_core.h"
 #include "registry.h"
 #include "run_modes.h"
+#include "run_state.h"
 #include "self_removal.h"
 #include "uninstall_data_file.h"
 #include "uninstaller.h"
@@ -45,8 +47,8 @@ void collect_trace(std::u16string_view text) { g_trace.append(text).append(u"\n"
 class UninstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setup::modes.automatic = true;
-    setup::modes.silent = true;
+    setup::run.modes.automatic = true;
+    setup::run.modes.silent = true;
     kv::silent_switch.window_creation_disallowed = true;
     g_trace.clear();
     kv::set_trace_hook(collect_trace);
@@ -186,7 +188,7 @@ TEST_F(UninstallerTest, RemovesTheInstallationAndItsRegistration) {
   kv::reg_write_string(kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + tag_, KEY_WRITE, kProcessView).get(),
                        u"SharedFiles", value);
 
-  EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::install_log.error_report;
+  EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::run.log.error_report;
   expect_removed();
   for (const auto& file : shared_files) {
     SCOPED_TRACE(kv::utf16_to_utf8(file.name));
@@ -209,7 +211,7 @@ TEST_F(UninstallerTest, LockedFileStaysForASecondRun) {
   // The second batch runs only after a removal without errors.
   EXPECT_TRUE(exists(marker(1)));
   EXPECT_FALSE(exists(marker(2)));
-  EXPECT_EQ(engine::install_log.error_report, kv::utf16_to_ansi(u"Unable to delete the file " + locked + u"\r\n"));
+  EXPECT_EQ(engine::run.log.error_report, kv::utf16_to_ansi(u"Unable to delete the file " + locked + u"\r\n"));
   // The summary is not shown in a silent run; it goes to the trace.
   EXPECT_NE(g_trace.find(u"Unable to delete the file " + locked), std::u16string::npos);
 
@@ -223,7 +225,7 @@ TEST_F(UninstallerTest, LockedFileStaysForASecondRun) {
             rewritten.removal_lines.end());
 
   lock.reset();
-  EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::install_log.error_report;
+  EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::run.log.error_report;
   expect_removed();
 }
 

@@ -20,12 +20,10 @@
 #include "cipher.h"
 #include "container_progress.h"
 #include "section_head.h"
-#include "settings.h"  // DateTimeRecord
+#include "date_time_record.h"
 
 namespace setup {
 
-// ProductFlags low word: the archive's chunks are zlib streams.
-inline constexpr std::uint32_t kCompressedChunksBit = 0x20;
 // FileEntry::flags bits 0 and 1: the entry carries extra_1.
 inline constexpr std::uint32_t kEntryHasExtra1Mask = 3;
 // The installer package kind carries its user-interface level, which a
@@ -108,6 +106,11 @@ struct BuiltArchive {
 BuiltArchive build_archive(std::span<const FileEntry> entries, std::size_t chunk_size, const ChunkCoding& coding);
 
 // --- Reading -------------------------------------------------------------
+
+// One record's fields from its bytes (without the length prefix), with the
+// head's data size for it: 0, or the corrupt-installer code of the field
+// that does not fit (70, 71, 72, 100). The data points into the record.
+int read_file_entry(ByteReader& in, std::int32_t data_size, FileEntry& entry);
 
 // Walks the archive's entries in order. Chunks are decoded one at a time on
 // demand into a first-in, first-out queue of buffers, so that memory holds

@@ -14,16 +14,13 @@ std::u16string uninstall_key_name();
 
 // Placeholders of the header text and the texts kept for the uninstaller.
 void prepare_texts();
-// A notification request to one of the author's addresses.
-void notify(const std::string& address);
-
-// Wizard pages; in automatic runs each takes its default.
+// Wizard pages; in automatic runs each takes its default. Each cancels the
+// run when the user cancelled the page.
 void language_page();
 void greeting_page();
 void password_page();
 void licence_and_readme_pages();
 void destination_page();
-bool ask_must_uninstall();
 // The wizard's Cancel: unless automatic, the cancellation message; exit 1.
 [[noreturn]] void cancel();
 
@@ -40,8 +37,6 @@ void restore_point();
 void run_installation_batches();
 void verify_archive();
 void conditional_deletions();
-// Drops pending restart operations that would undo the files just written.
-void pending_cleanup(const std::set<std::u16string>& written_paths);
 void install_files();
 // Registrations, uninstaller icon, shortcuts, registry, associations, firewall.
 void after_files();

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings.h"
+
 namespace uninstall {
 
 // The texts the uninstaller shows, in the order the file carries them.
@@ -34,32 +36,10 @@ enum class RemovalKind : int {
   registry_key_64 = 4,  // "*": the same in the 64-bit registry view
 };
 
-// A rule for closing a running application (section "[AutoClose]").
-struct CloseRule {
-  std::string window_class;  // empty: any class; "*text": contains text; else equal
-  std::string window_title;  // the same rules as the class
-  std::string application_name;
-  int mode = 0;             // 0 close request, 1 quit request, 2 ask the user, 3 terminate
-  std::uint8_t phases = 0;  // 1 installation start, 2 uninstaller before its question, 4 after it
-};
-
-inline constexpr std::uint8_t kPhaseInstallation = 1;
-inline constexpr std::uint8_t kPhaseBeforeQuestion = 2;
-inline constexpr std::uint8_t kPhaseAfterQuestion = 4;
-
-// A file the author wants deleted on a condition (section
-// "[ConditionalDelete]").
-struct ConditionalDeletion {
-  std::string pattern;  // path with wildcards and path variables
-  int comparison = 0;   // 1-3 date =, >=, <=; 4-6 size =, >=, <=; other: always
-  std::string operand;  // a date (and time) or a byte count
-  int flags = 0;        // kDelete... and kApply... below
-};
-
-inline constexpr int kDeleteOnlyAtReboot = 1;
-inline constexpr int kDeleteAtRebootOnFailure = 2;
-inline constexpr int kApplyDuringInstallation = 4;
-inline constexpr int kApplyDuringUninstallation = 8;
+// The settings' close rules (section "[AutoClose]") and conditional
+// deletions (section "[ConditionalDelete]"), kept as the settings hold them.
+using setup::CloseRule;
+using setup::ConditionalDeletion;
 
 // A file association as the uninstaller reads it back.
 struct AssociationRecord {

@@ -174,17 +174,18 @@ void read_association(UninstallData& data, std::string_view line) {
 void read_close_rule(UninstallData& data, std::string_view line) {
   auto fields = kv::csv_split(line);
   if (fields.size() != 4) return;
-  int mode = parse_int(fields[3]);
+  auto mode = static_cast<std::uint8_t>(parse_int(fields[3]));
   // Rules that ask the user act after the confirmation question, all others
   // before it.
-  std::uint8_t phases = mode == 2 ? kPhaseAfterQuestion : kPhaseBeforeQuestion;
+  std::uint8_t phases = mode == 2 ? CloseRule::kAfterUninstallQuestion : CloseRule::kBeforeUninstallQuestion;
   data.close_rules.push_back({fields[0], fields[1], fields[2], mode, phases});
 }
 
 void read_conditional_deletion(UninstallData& data, std::string_view line) {
   auto fields = kv::csv_split(line);
   if (fields.size() != 4) return;
-  data.conditional_deletions.push_back({fields[0], parse_int(fields[1]), fields[2], parse_int(fields[3])});
+  data.conditional_deletions.push_back({fields[0], static_cast<std::uint8_t>(parse_int(fields[1])), fields[2],
+                                        static_cast<std::uint8_t>(parse_int(fields[3]))});
 }
 
 }  // namespace
@@ -266,8 +267,8 @@ std::string build_uninstall_image(const UninstallData& data) {
 
   std::string close_rules;
   for (const CloseRule& rule : data.close_rules)
-    close_rules += kv::csv_record({rule.window_class, rule.window_title, rule.application_name,
-                                   std::to_string(rule.mode)});
+    close_rules += kv::csv_record({rule.class_pattern, rule.title_pattern, rule.display_name,
+                                   std::to_string(rule.close_mode)});
   append_section(image, "[AutoClose]", close_rules);
 
   append_section(image, "[Associations]", data.associations);
@@ -278,7 +279,7 @@ std::string build_uninstall_image(const UninstallData& data) {
 
   std::string conditional;
   for (const ConditionalDeletion& entry : data.conditional_deletions)
-    if (entry.flags & kApplyDuringUninstallation)
+    if (entry.flags & ConditionalDeletion::kDuringUninstallation)
       conditional += kv::csv_record({entry.pattern, std::to_string(entry.comparison), entry.operand,
                                      std::to_string(entry.flags)});
   append_section(image, "[ConditionalDelete]", conditional);

@@ -12,6 +12,7 @@
 #include "dialogs.h"
 #include "driver_rules.h"
 #include "driver_state.h"
+#include "engine_run.h"
 #include "exit_routine.h"
 #include "file_io_win.h"
 #include "install_log.h"
@@ -19,6 +20,9 @@
 #include "installation_data.h"
 #include "installer_ui.h"
 #include "kv_core.h"
+#include "notification_requests.h"
+#include "pages.h"
+#include "run_state.h"
 #include "system_error.h"
 #include "localised.h"
 #include "os_version.h"
@@ -36,8 +40,6 @@
 
 namespace setup {
 
-DriverState driver;
-
 namespace {
 
 using engine::expanded;
@@ -47,7 +49,7 @@ const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyR
 // Refuses the run with localised string n (completed with values); nothing
 // is shown in automatic mode when `quiet_when_automatic`.
 [[noreturn]] void refuse(const std::u16string& text, bool quiet_when_automatic = false) {
-  if (!(quiet_when_automatic && modes.automatic)) kv::message_box(text, localised(21), MB_OK | MB_ICONERROR);
+  if (!(quiet_when_automatic && run.modes.automatic)) kv::message_box(text, localised(21), MB_OK | MB_ICONERROR);
   exit_installer(1);
 }
 
@@ -71,12 +73,12 @@ DWORD create_folders(const std::u16string& path) {
   return GetLastError();
 }
 
-std::u16string our_version() { return settings.DisplayVersion; }
+std::u16string our_version() { return run.settings.DisplayVersion; }
 
 // --- Steps 1 to 3: the executable's head, the stub check, the uninstaller image.
 
 void read_head_and_uninstaller_image() {
-  kv::UniqueFile file(CreateFileW(kv::as_wide(installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+  kv::UniqueFile file(CreateFileW(kv::as_wide(run.installation.path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   auto read_range = [&](std::uint64_t from, std::uint64_t to, std::vector<std::uint8_t>& out) {
     out.resize(static_cast<std::size_t>(to - from));
@@ -93,19 +95,19 @@ void read_head_and_uninstaller_image() {
     }
     return true;
   };
-  const SectionEntry& entry = installation.section.entry;
+  const SectionEntry& entry = run.installation.section.entry;
   std::vector<std::uint8_t> head;
   if (!read_range(0, entry.file_position, head)) corrupt_installer(35);
 
-  if (settings.ProductFlags.has_high(flags_high::kCheckStubChecksum) &&
-      stub_checksum(head, entry.file_position) != installation.head.stub_checksum)
+  if (run.settings.ProductFlags.has_high(flags_high::kCheckStubChecksum) &&
+      stub_checksum(head, entry.file_position) != run.installation.head.stub_checksum)
     corrupt_installer(40);
 
-  if (installation.head.ProductFlags2 & flags2::kUninstallerWithoutSetupSection) {
-    FileRange tail = section_tail(head, kSetupSectionName, installation.file_size);
+  if (run.installation.head.ProductFlags2 & flags2::kUninstallerWithoutSetupSection) {
+    FileRange tail = section_tail(head, kSetupSectionName, run.installation.file_size);
     std::vector<std::uint8_t> after;
     if (!read_range(tail.begin, tail.end, after) ||
-        uninstaller_image(head, after, kSetupSectionName, driver.uninstaller_image) != 0)
+        uninstaller_image(head, after, kSetupSectionName, run.driver.uninstaller_image) != 0)
       corrupt_installer(42);
   }
 }
@@ -114,28 +116,28 @@ void read_head_and_uninstaller_image() {
 
 void check_platform() {
   const kv::OsVersion& os = kv::os_version();
-  if (auto bits = refused_bitness(settings.Bitness, os.windows_64bit))
+  if (auto bits = refused_bitness(run.settings.Bitness, os.windows_64bit))
     refuse_with(81, {kv::to_u16(*bits)}, /*quiet_when_automatic=*/true);
-  if (settings.Bitness == 1) {
-    if (!Wow64DisableWow64FsRedirection(&driver.redirection_cookie)) kv::fatal("Wow64DisableWow64FsRedirection() failed");
-    driver.redirection_disabled = true;
+  if (run.settings.Bitness == 1) {
+    if (!Wow64DisableWow64FsRedirection(&run.driver.redirection_cookie)) kv::fatal("Wow64DisableWow64FsRedirection() failed");
+    run.driver.redirection_disabled = true;
   }
-  if (!settings.minimum_system_version.empty()) {
+  if (!run.settings.minimum_system_version.empty()) {
     SystemVersion running{os.major, os.minor, os.build, 0, 0};
-    if (!meets_minimum_system(running, settings.minimum_system_version)) {
-      const SystemVersion& m = settings.minimum_system_version;
+    if (!meets_minimum_system(running, run.settings.minimum_system_version)) {
+      const SystemVersion& m = run.settings.minimum_system_version;
       refuse_with(60, {kv::to_u16(m.major) + u"." + kv::to_u16(m.minor) + u"." + kv::to_u16(m.build)});
     }
   }
-  if (settings.excluded_systems & system_family_of(os))
+  if (run.settings.excluded_systems & system_family_of(os))
     refuse_with(61, {kv::ascii_to_utf16(kv::os_long_name(os))});
 }
 
 // --- Step 7: update-only installers.
 
 void check_update_only() {
-  if (!settings.ProductFlags.has_low(flags_low::kUpdateOnly)) return;
-  const auto& update = settings.update_only;
+  if (!run.settings.ProductFlags.has_low(flags_low::kUpdateOnly)) return;
+  const auto& update = run.settings.update_only;
   kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + update.product_name, KEY_READ,
                                       kv::RegView::native32);
   std::u16string shown = update.display_name.empty() ? update.product_name : update.display_name;
@@ -143,14 +145,14 @@ void check_update_only() {
   std::u16string installed = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
   if (!update.oldest_version.empty() && steps::compare_versions(installed, update.oldest_version) < 0)
     refuse_with(112, {installed, update.oldest_version});
-  if (kv::iequals(settings.default_installation_folder, u"<master>"))
-    driver.master_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
+  if (kv::iequals(run.settings.default_installation_folder, u"<master>"))
+    run.driver.master_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
 }
 
 // --- Step 8: a single installer at a time.
 
 void check_single_instance() {
-  if (!settings.ProductFlags.has_low(flags_low::kSingleInstance)) return;
+  if (!run.settings.ProductFlags.has_low(flags_low::kSingleInstance)) return;
   // Held until the process ends.
   HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Tessaline LMQ");
   if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) refuse_with(91);
@@ -172,41 +174,41 @@ std::u16string read_registry_value_text(const integration::RegistryValueLocation
 }
 
 void find_existing_installation() {
-  if (!settings.ProductFlags.has_low(flags_low::kRegisterUninstaller)) return;
+  if (!run.settings.ProductFlags.has_low(flags_low::kRegisterUninstaller)) return;
   // The uninstall key is read in the view the completion writes it and the
   // uninstaller reads it: the process's own.
   kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + steps::uninstall_key_name(), KEY_READ,
                                       kv::RegView::native32);
   if (key) {
-    driver.existing_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
-    driver.installed_version = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
-    driver.installed_shared_files = kv::reg_read_string(key.get(), u"SharedFiles").value_or(u"");
-    driver.installed_start_menu = kv::reg_read_string(key.get(), u"ProductStartMenu").value_or(u"");
-    driver.no_downgrade_below = kv::reg_read_string(key.get(), u"NoDowngradeBelow").value_or(u"");
-    driver.quiet_uninstall_string = kv::reg_read_string(key.get(), u"QuietUninstallString").value_or(u"");
-    driver.uninstall_string = kv::reg_read_string(key.get(), u"UninstallString").value_or(u"");
+    run.driver.existing_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
+    run.driver.installed_version = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
+    run.driver.installed_shared_files = kv::reg_read_string(key.get(), u"SharedFiles").value_or(u"");
+    run.driver.installed_start_menu = kv::reg_read_string(key.get(), u"ProductStartMenu").value_or(u"");
+    run.driver.no_downgrade_below = kv::reg_read_string(key.get(), u"NoDowngradeBelow").value_or(u"");
+    run.driver.quiet_uninstall_string = kv::reg_read_string(key.get(), u"QuietUninstallString").value_or(u"");
+    run.driver.uninstall_string = kv::reg_read_string(key.get(), u"UninstallString").value_or(u"");
   }
-  std::u16string value_path = kv::from_marked(settings.install_path_registry_value);
-  if (driver.existing_folder.empty() && !value_path.empty()) {
+  std::u16string value_path = kv::from_marked(run.settings.install_path_registry_value);
+  if (run.driver.existing_folder.empty() && !value_path.empty()) {
     // Read in the view where the completion writes it.
     if (auto where = integration::registry_value_location(value_path))
-      driver.existing_folder = read_registry_value_text(*where, kv::RegView::native32);
+      run.driver.existing_folder = read_registry_value_text(*where, kv::RegView::native32);
   }
-  if ((installation.head.ProductFlags2 & flags2::kRemoveInstallPathValue) && !value_path.empty())
+  if ((run.installation.head.ProductFlags2 & flags2::kRemoveInstallPathValue) && !value_path.empty())
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, u"\\" + value_path, uninstall::RemovalKind::registry_value);
-  driver.reinstall = !driver.existing_folder.empty() && folder_exists(driver.existing_folder);
+  run.driver.reinstall = !run.driver.existing_folder.empty() && folder_exists(run.driver.existing_folder);
 }
 
 // --- Step 15: the installation folder.
 
 void choose_existing_folder() {
-  const bool compare = settings.ProductFlags.has_high(flags_high::kCompareVersions);
-  if (must_uninstall_first(settings.ProductFlags.has_low(flags_low::kMustUninstallOlder), settings.must_uninstall_version,
-                           driver.installed_version, steps::compare_versions)) {
-    modes.automatic = false;
-    std::u16string command = driver.quiet_uninstall_string.empty() ? driver.uninstall_string : driver.quiet_uninstall_string;
+  const bool compare = run.settings.ProductFlags.has_high(flags_high::kCompareVersions);
+  if (must_uninstall_first(run.settings.ProductFlags.has_low(flags_low::kMustUninstallOlder), run.settings.must_uninstall_version,
+                           run.driver.installed_version, steps::compare_versions)) {
+    run.modes.automatic = false;
+    std::u16string command = run.driver.quiet_uninstall_string.empty() ? run.driver.uninstall_string : run.driver.quiet_uninstall_string;
     if (command.empty()) refuse_with(9);
-    if (steps::ask_must_uninstall()) {
+    if (wizard::must_uninstall_page()) {
       std::u16string line = must_uninstall_command(command, kv::from_wide(GetCommandLineW()));
       STARTUPINFOW si{};
       si.cb = sizeof si;
@@ -218,29 +220,29 @@ void choose_existing_folder() {
     }
     exit_installer(1);
   }
-  if (downgrade_refused(driver.no_downgrade_below, our_version(), steps::compare_versions))
-    refuse_with(106, {driver.no_downgrade_below}, /*quiet_when_automatic=*/true);
+  if (downgrade_refused(run.driver.no_downgrade_below, our_version(), steps::compare_versions))
+    refuse_with(106, {run.driver.no_downgrade_below}, /*quiet_when_automatic=*/true);
 
-  driver.install_type = install_type(compare, driver.installed_version, our_version(), steps::compare_versions);
-  driver.same_version = driver.install_type == kSameVersion;
-  driver.upgrade = driver.install_type == kUpgrade;
-  driver.downgrade = driver.install_type == kDowngrade;
+  run.driver.install_type = install_type(compare, run.driver.installed_version, our_version(), steps::compare_versions);
+  run.driver.same_version = run.driver.install_type == kSameVersion;
+  run.driver.upgrade = run.driver.install_type == kUpgrade;
+  run.driver.downgrade = run.driver.install_type == kDowngrade;
 
-  if (!modes.automatic && !settings.ProductFlags.has_low(flags_low::kNoExistingInstallQuestion)) {
-    std::u16string text = kv::fill_format(localised(7), {localised(driver.install_type), driver.existing_folder,
-                                                         placeholders.product});
+  if (!run.modes.automatic && !run.settings.ProductFlags.has_low(flags_low::kNoExistingInstallQuestion)) {
+    std::u16string text = kv::fill_format(localised(7), {localised(run.driver.install_type), run.driver.existing_folder,
+                                                         run.placeholders.product});
     if (!kv::question_box(text, localised(2))) steps::cancel();
-    if (settings.ProductFlags.has_high(flags_high::kWarnOldVersions) && !settings.warning_version.empty() &&
-        steps::compare_versions(driver.installed_version, kv::from_marked(settings.warning_version)) < 0) {
-      std::u16string warning = kv::fill_format(localised(72), {driver.installed_version, kv::from_marked(settings.warning_version)});
+    if (run.settings.ProductFlags.has_high(flags_high::kWarnOldVersions) && !run.settings.warning_version.empty() &&
+        steps::compare_versions(run.driver.installed_version, kv::from_marked(run.settings.warning_version)) < 0) {
+      std::u16string warning = kv::fill_format(localised(72), {run.driver.installed_version, kv::from_marked(run.settings.warning_version)});
       if (kv::message_box(warning, localised(20), MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) exit_installer(1);
     }
   }
-  engine::path_run_values.install_dir = driver.existing_folder;
+  engine::run.paths.install_dir = run.driver.existing_folder;
 }
 
 void choose_installation_folder() {
-  std::u16string setting = settings.default_installation_folder;
+  std::u16string setting = run.settings.default_installation_folder;
   auto named = (kv::istarts_with(setting, u"HKLM\\") || kv::istarts_with(setting, u"HKCU\\"))
                    ? integration::registry_value_location(setting)
                    : std::nullopt;
@@ -250,23 +252,23 @@ void choose_installation_folder() {
       refuse(kv::utf8_to_utf16("Failed to obtain installation path from \"") + setting + u"\"");
     if (!folder_exists(folder))
       refuse(u"Installation path \"" + folder + u"\" obtained from \"" + setting + u"\" does not exist.");
-    engine::path_run_values.install_dir = folder;
+    engine::run.paths.install_dir = folder;
     return;
   }
-  if (driver.reinstall) {
+  if (run.driver.reinstall) {
     choose_existing_folder();
     return;
   }
   std::u16string folder;
-  if (!modes.folder_override.empty()) folder = modes.folder_override;
-  else if (!driver.master_folder.empty()) folder = driver.master_folder;
+  if (!run.modes.folder_override.empty()) folder = run.modes.folder_override;
+  else if (!run.driver.master_folder.empty()) folder = run.driver.master_folder;
   else
-    folder = default_folder_text(setting, placeholders.product,
-                                 u"Windows " + kv::ascii_to_utf16(kv::os_short_name(kv::os_version())), settings.Bitness);
+    folder = default_folder_text(setting, run.placeholders.product,
+                                 u"Windows " + kv::ascii_to_utf16(kv::os_short_name(kv::os_version())), run.settings.Bitness);
   folder = expanded(folder);
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
-  engine::path_run_values.install_dir = folder;
-  if (modes.automatic || !settings.ProductFlags.has_low(flags_low::kDestinationPage)) {
+  engine::run.paths.install_dir = folder;
+  if (run.modes.automatic || !run.settings.ProductFlags.has_low(flags_low::kDestinationPage)) {
     create_folders(folder);
   } else {
     steps::destination_page();
@@ -276,64 +278,64 @@ void choose_installation_folder() {
 // --- Step 20: the folders of the run.
 
 void prepare_folders() {
-  engine::PathRunValues& run = engine::path_run_values;
+  engine::PathRunValues& values = engine::run.paths;
   steps::status(113, 1);
-  const std::u16string& install = run.install_dir;
+  const std::u16string& install = values.install_dir;
   if (DWORD error = create_folders(install); error == ERROR_SUCCESS)
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, install, uninstall::RemovalKind::directory);
-  run.uninstall_dir = join_path(install, settings.UninstallSubdir);
-  if (DWORD error = create_folders(run.uninstall_dir); error != ERROR_SUCCESS)
-    engine::log_wide_pieces({u"Failed to create uninstall data folder \"", run.uninstall_dir, u"\": ",
+  values.uninstall_dir = join_path(install, run.settings.UninstallSubdir);
+  if (DWORD error = create_folders(values.uninstall_dir); error != ERROR_SUCCESS)
+    engine::log_wide_pieces({u"Failed to create uninstall data folder \"", values.uninstall_dir, u"\": ",
                              kv::system_error_text(error), u"\r\n"});
-  else if (run.uninstall_dir != install)
-    uninstall::add_to_removal_list_w(uninstall::uninstall_data, run.uninstall_dir, uninstall::RemovalKind::directory);
+  else if (values.uninstall_dir != install)
+    uninstall::add_to_removal_list_w(uninstall::uninstall_data, values.uninstall_dir, uninstall::RemovalKind::directory);
 
-  if (run.portable && !settings.portable_shared_subfolder.empty()) {
-    run.shared_dir = join_path(install, settings.portable_shared_subfolder);
+  if (values.portable && !run.settings.portable_shared_subfolder.empty()) {
+    values.shared_dir = join_path(install, run.settings.portable_shared_subfolder);
   } else {
-    std::u16string name = settings.SharedPath;
-    if (name.empty()) name = settings.Publisher.empty() ? placeholders.product : settings.Publisher;
-    run.shared_dir = expanded(join_path(shared_base_variable(settings.shared_folder_base), name));
+    std::u16string name = run.settings.SharedPath;
+    if (name.empty()) name = run.settings.Publisher.empty() ? run.placeholders.product : run.settings.Publisher;
+    values.shared_dir = expanded(join_path(shared_base_variable(run.settings.shared_folder_base), name));
   }
   // The shared folder is only made when something goes there; its files
   // create it as they are written.
-  if (settings.ProductFlags.has_high(flags_high::kGrantFolderRights)) {
+  if (run.settings.ProductFlags.has_high(flags_high::kGrantFolderRights)) {
     steps::grant_rights(install);
-    if (settings.ProductFlags.has_high(flags_high::kGrantSharedFolderRights)) steps::grant_rights(run.shared_dir);
+    if (run.settings.ProductFlags.has_high(flags_high::kGrantSharedFolderRights)) steps::grant_rights(values.shared_dir);
   }
 }
 
 // --- Step 17: the start-menu folder and the shortcut folders.
 
 void choose_start_menu_folder() {
-  engine::PathRunValues& run = engine::path_run_values;
-  std::u16string group = settings.ProductStartMenu.empty() ? placeholders.product
-                                                           : expand_placeholders(settings.ProductStartMenu, placeholders);
-  if (driver.reinstall && !driver.installed_start_menu.empty()) group = driver.installed_start_menu;
-  run.start_menu_folder = group;
-  run.shortcuts_for_all_users = settings.ShortcutMode == 1;
-  std::u16string desktop_folder = settings.DesktopFolder;
-  if (desktop_folder.empty() && settings.ProductFlags.has_high(flags_high::kDesktopFolderIsProductName))
-    desktop_folder = placeholders.product;
-  run.desktop_shortcuts =
-      join_path(engine::path_variable(run.shortcuts_for_all_users ? engine::PathVar::DesktopAllDir : engine::PathVar::DesktopDir),
+  engine::PathRunValues& values = engine::run.paths;
+  std::u16string group = run.settings.ProductStartMenu.empty() ? run.placeholders.product
+                                                           : expand_placeholders(run.settings.ProductStartMenu, run.placeholders);
+  if (run.driver.reinstall && !run.driver.installed_start_menu.empty()) group = run.driver.installed_start_menu;
+  values.start_menu_folder = group;
+  values.shortcuts_for_all_users = run.settings.ShortcutMode == 1;
+  std::u16string desktop_folder = run.settings.DesktopFolder;
+  if (desktop_folder.empty() && run.settings.ProductFlags.has_high(flags_high::kDesktopFolderIsProductName))
+    desktop_folder = run.placeholders.product;
+  values.desktop_shortcuts =
+      join_path(engine::path_variable(values.shortcuts_for_all_users ? engine::PathVar::DesktopAllDir : engine::PathVar::DesktopDir),
                 desktop_folder);
 }
 
 void fill_run_values() {
-  engine::PathRunValues& run = engine::path_run_values;
-  run.product_name = placeholders.product;
-  run.company_name = settings.Publisher;
-  run.product_version = settings.DisplayVersion;
-  run.bitness = settings.Bitness;
-  run.old_version = driver.installed_version;
+  engine::PathRunValues& values = engine::run.paths;
+  values.product_name = run.placeholders.product;
+  values.company_name = run.settings.Publisher;
+  values.product_version = run.settings.DisplayVersion;
+  values.bitness = run.settings.Bitness;
+  values.old_version = run.driver.installed_version;
 }
 
 }  // namespace
 
 void run_installation() {
   steps::prepare_texts();
-  steps::notify(settings.start_address);
+  integration::send_notification(run.settings.start_address);
   read_head_and_uninstaller_image();
   steps::language_page();
   check_platform();
@@ -346,7 +348,7 @@ void run_installation() {
   steps::licence_and_readme_pages();
   steps::close_applications();
   choose_installation_folder();
-  engine::path_run_values.portable = steps::on_removable_drive(engine::path_run_values.install_dir);
+  engine::run.paths.portable = steps::on_removable_drive(engine::run.paths.install_dir);
   fill_run_values();
   choose_start_menu_folder();
   steps::begin_installation_proper();

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "date_time_record.h"
 #include "string_table.h"
 
 namespace setup {
@@ -103,13 +104,6 @@ inline constexpr std::uint32_t kPortableNoAssociations = 0x00020000;
 inline constexpr std::uint32_t kPortableNoFirewall = 0x00080000;
 inline constexpr std::uint32_t kStartApplicationAsProcess = 0x00100000;
 }  // namespace flags2
-
-// Six signed integers, as a file entry's time; invalid when the month is 0
-// or the hour is negative.
-struct DateTimeRecord {
-  std::int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  bool operator==(const DateTimeRecord&) const = default;
-};
 
 // The 20-byte minimum-system-version record: five u32 compared in this
 // order; all zero means no minimum.

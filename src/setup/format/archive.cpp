@@ -130,10 +130,35 @@ int ArchiveReader::gather(std::size_t n, std::size_t expected) {
   return 0;
 }
 
-// An entry's own errors. Its fields are read through a bounds-checked reader:
-// a record that ends inside fields 1 to 11 is 70 (as an empty target name),
-// one that ends inside the data is 72 (the data size is larger than the
-// entry), one that ends inside the data checksum is 100.
+// The reverse of write_file_entry. Its fields are read through a
+// bounds-checked reader: a record that ends inside fields 1 to 11 is 70 (as
+// an empty target name), one that ends inside the data is 72 (the data size
+// is larger than the entry), one that ends inside the data checksum is 100.
+int read_file_entry(ByteReader& in, std::int32_t data_size, FileEntry& e) {
+  e.target_name = std::string(in.cstring());
+  if (e.target_name.empty()) return kEntryFields;
+  e.kind = in.u32();
+  e.flags = in.u32();
+  e.attributes = in.u32();
+  for (std::int32_t* v : {&e.time.year, &e.time.month, &e.time.day, &e.time.hour, &e.time.minute, &e.time.second})
+    *v = in.i32();
+  e.label = std::string(in.cstring());
+  e.extra_1 = e.has_extra_1() ? std::string(in.cstring()) : std::string();
+  e.parameter_text = std::string(in.cstring());
+  e.wide_name = in.wstring();
+  e.extra_2 = std::string(in.cstring());
+  e.package_ui_level = e.kind == kPackageKind ? in.i32() : 0;
+  if (in.overran()) return kEntryFields;
+
+  if (data_size < 0) return kDataSizeNegative;
+  if (data_size > kMaxFileDataSize) return kDataSizeTooLarge;
+  e.data = in.bytes(static_cast<std::size_t>(data_size));
+  if (in.overran()) return kDataSizeTooLarge;
+  e.data_checksum = in.u32();
+  if (in.overran() || additive_checksum(e.data) != e.data_checksum) return kDataChecksum;
+  return 0;
+}
+
 int ArchiveReader::next(FileEntry& e) {
   if (index_ >= entry_count()) return kArchiveBytesLeft;
   const int i = index_;
@@ -173,32 +198,8 @@ int ArchiveReader::next(FileEntry& e) {
   progress_->post_progress(kFirstEntryProgress +
                            static_cast<int>(std::int64_t(i) * kEntryProgressSpan / entry_count()));
 
-  e.target_name = std::string(in.cstring());
-  if (e.target_name.empty()) return kEntryFields;
-  e.kind = in.u32();
-  e.flags = in.u32();
-  e.attributes = in.u32();
-  for (std::int32_t* v : {&e.time.year, &e.time.month, &e.time.day, &e.time.hour, &e.time.minute, &e.time.second})
-    *v = in.i32();
-  e.label = std::string(in.cstring());
-  e.extra_1 = e.has_extra_1() ? std::string(in.cstring()) : std::string();
-  e.parameter_text = std::string(in.cstring());
-  e.wide_name = in.wstring();
-  e.extra_2 = std::string(in.cstring());
-  e.package_ui_level = 0;
-  if (e.kind == kPackageKind) {
-    e.package_ui_level = in.i32();
-    if (silent_) e.package_ui_level = kSilentPackageUiLevel;
-  }
-  if (in.overran()) return kEntryFields;
-
-  const std::int32_t size = data_sizes_[static_cast<std::size_t>(i)];
-  if (size < 0) return kDataSizeNegative;
-  if (size > kMaxFileDataSize) return kDataSizeTooLarge;
-  e.data = in.bytes(static_cast<std::size_t>(size));
-  if (in.overran()) return kDataSizeTooLarge;
-  e.data_checksum = in.u32();
-  if (in.overran() || additive_checksum(e.data) != e.data_checksum) return kDataChecksum;
+  if (int error = read_file_entry(in, data_sizes_[static_cast<std::size_t>(i)], e)) return error;
+  if (e.kind == kPackageKind && silent_) e.package_ui_level = kSilentPackageUiLevel;
 
   ++index_;
   if (index_ == entry_count()) return end_checks();

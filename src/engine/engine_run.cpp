@@ -1,0 +1,7 @@
+#include "engine_run.h"
+
+namespace engine {
+
+EngineRun run;
+
+}  // namespace engine

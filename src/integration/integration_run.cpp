@@ -1,0 +1,7 @@
+#include "integration_run.h"
+
+namespace integration {
+
+IntegrationRun run;
+
+}  // namespace integration

@@ -1,0 +1,7 @@
+#include "run_state.h"
+
+namespace setup {
+
+RunState run;
+
+}  // namespace setup
