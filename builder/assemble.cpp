@@ -55,10 +55,10 @@ BuildResult assemble(const Product& product, const BuildOptions& options, const 
   }
 
   setup::SectionHead head;
-  head.ProductFlags2 = product.ProductFlags2 & ~setup::kEncipheredDataBit;
+  head.ProductFlags2 = product.ProductFlags2 & ~setup::flags2::kEnciphered;
   std::optional<setup::Cipher> cipher;
   if (options.encipher || options.cipher_key || product.encipher) {
-    head.ProductFlags2 |= setup::kEncipheredDataBit;
+    head.ProductFlags2 |= setup::flags2::kEnciphered;
     head.cipher_key = options.cipher_key ? *options.cipher_key : fresh_key();
     cipher = setup::Cipher::from_key(head.cipher_key);
   }

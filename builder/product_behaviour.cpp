@@ -6,6 +6,7 @@
 #include "input_files.h"
 #include "kv_core.h"
 #include "product_reading.h"
+#include "registry_path.h"
 #include "settings_stream.h"
 
 namespace builder {
@@ -156,28 +157,8 @@ void read_flags_only(Table& root, std::string_view name, Reading& r) {
 }  // namespace
 
 bool has_registry_root(std::string_view path) {
-  static constexpr std::string_view kRoots[] = {"HKEY_LOCAL_MACHINE\\",
-                                                "HKLM\\",
-                                                "\\HKLM\\",
-                                                "HKEY_CURRENT_USER\\",
-                                                "HKCU\\",
-                                                "\\HKCU\\",
-                                                "HKEY_CLASSES_ROOT\\",
-                                                "HKCR\\",
-                                                "\\HKCR\\",
-                                                "HKEY_USERS\\",
-                                                "HKU\\",
-                                                "\\HKU\\",
-                                                "HKEY_CURRENT_CONFIG\\",
-                                                "HKCC\\",
-                                                "\\HKCC\\",
-                                                "HKEY_DYN_DATA\\",
-                                                "HKDD\\",
-                                                "\\HKDD\\",
-                                                "\\HKAU\\"};
-  for (std::string_view root : kRoots)
-    if (path.size() > root.size() && kv::iequals(path.substr(0, root.size()), root)) return true;
-  return false;
+  std::optional<kv::RegistryKeyPath> key = kv::parse_registry_key_path(kv::utf8_to_utf16(path));
+  return key && !key->key.empty();
 }
 
 std::optional<DateTimeRecord> date_time_record(Table& table, std::string_view key) {

@@ -15,20 +15,8 @@ namespace {
 using namespace setup;
 
 // File entry kinds and their names in the description.
-enum Kind : std::uint32_t {
-  kFile = 0,
-  kShared = 1,
-  kFont = 4,
-  kStartup = 5,
-  kSystem = 6,
-  kComServer = 7,
-  kTypeLibrary = 8,
-  kVersioned = 9,
-  kInfDriver = 10,
-  kMsiPackage = 11,
-  kControlPanel = 12,
-};
-const std::initializer_list<Choice> kKinds = {{"file", kFile},
+using namespace setup::file_kind;
+const std::initializer_list<Choice> kKinds = {{"file", kPlain},
                                               {"shared", kShared},
                                               {"font", kFont},
                                               {"startup", kStartup},
@@ -36,17 +24,10 @@ const std::initializer_list<Choice> kKinds = {{"file", kFile},
                                               {"com-server", kComServer},
                                               {"type-library", kTypeLibrary},
                                               {"versioned", kVersioned},
-                                              {"inf-driver", kInfDriver},
-                                              {"msi-package", kMsiPackage},
-                                              {"control-panel", kControlPanel}};
+                                              {"inf-driver", kDriverInf},
+                                              {"msi-package", kPackage},
+                                              {"control-panel", kApplet}};
 
-// FileEntry::flags bits.
-constexpr std::uint32_t kDesktopShortcutBit = 0x1;
-constexpr std::uint32_t kStartMenuShortcutBit = 0x2;
-constexpr int kOverwriteShift = 2;
-constexpr std::uint32_t kNeverUninstallBit = 0x20;
-constexpr std::uint32_t kUninstallFolderBit = 0x40;
-constexpr std::uint32_t kUninstallPackageBit = 0x80;
 
 const std::initializer_list<Choice> kOverwriteModes = {
     {"normal", 0}, {"skip", 1}, {"only-existing", 2}, {"only-missing", 3}, {"unless-newer", 4}};
@@ -88,12 +69,12 @@ struct KindKey {
 constexpr KindKey kKindKeys[] = {
     {"version", [](std::uint32_t k) { return versioned(k); }, "system, com-server, type-library and versioned"},
     {"font_title", [](std::uint32_t k) { return k == kFont; }, "font"},
-    {"display_name", [](std::uint32_t k) { return k == kControlPanel; }, "control-panel"},
-    {"applet_class", [](std::uint32_t k) { return k == kControlPanel; }, "control-panel"},
-    {"arguments", [](std::uint32_t k) { return k == kControlPanel; }, "control-panel"},
-    {"ui_level", [](std::uint32_t k) { return k == kMsiPackage; }, "msi-package"},
-    {"uninstall_package", [](std::uint32_t k) { return k == kMsiPackage; }, "msi-package"},
-    {"shortcut", [](std::uint32_t k) { return k == kFile || k == kStartup; }, "file and startup"},
+    {"display_name", [](std::uint32_t k) { return k == kApplet; }, "control-panel"},
+    {"applet_class", [](std::uint32_t k) { return k == kApplet; }, "control-panel"},
+    {"arguments", [](std::uint32_t k) { return k == kApplet; }, "control-panel"},
+    {"ui_level", [](std::uint32_t k) { return k == kPackage; }, "msi-package"},
+    {"uninstall_package", [](std::uint32_t k) { return k == kPackage; }, "msi-package"},
+    {"shortcut", [](std::uint32_t k) { return k == kPlain || k == kStartup; }, "file and startup"},
 };
 
 // What every file of one [[files]] table shares.
@@ -109,10 +90,10 @@ void read_shortcut(Table& f, FileRule& rule) {
   Table s = f.table("shortcut");
   if (!s.present()) return;
   bool desktop = s.flag("desktop").value_or(false), start_menu = s.flag("start_menu").value_or(false);
-  if (rule.entry.kind == kFile && !desktop && !start_menu)
+  if (rule.entry.kind == kPlain && !desktop && !start_menu)
     s.fail("", "expected desktop = true or start_menu = true (or both)");
-  if (desktop) rule.entry.flags |= kDesktopShortcutBit;
-  if (start_menu) rule.entry.flags |= kStartMenuShortcutBit;
+  if (desktop) rule.entry.flags |= entry_flags::kDesktopShortcut;
+  if (start_menu) rule.entry.flags |= entry_flags::kStartMenuShortcut;
   if (auto v = s.text("name")) {
     rule.entry.label = *v;
     rule.label_given = true;
@@ -128,7 +109,7 @@ void read_shortcut(Table& f, FileRule& rule) {
 FileRule read_rule(Table& f) {
   FileRule rule;
   FileEntry& e = rule.entry;
-  e.kind = static_cast<std::uint32_t>(f.choice("kind", kKinds, true).value_or(kFile));
+  e.kind = static_cast<std::uint32_t>(f.choice("kind", kKinds, true).value_or(kPlain));
   for (const KindKey& k : kKindKeys)
     if (f.has(k.key) && !k.allowed(e.kind)) f.fail(k.key, "is used only by files of kind " + std::string(k.kinds));
   rule.destination = f.text("destination");
@@ -136,9 +117,9 @@ FileRule read_rule(Table& f) {
   const toml::node* overwrite = f.node("overwrite");
   std::int64_t mode = overwrite && overwrite->is_integer() ? f.integer("overwrite", 0, 7).value_or(0)
                                                            : f.choice("overwrite", kOverwriteModes).value_or(0);
-  e.flags |= static_cast<std::uint32_t>(mode) << kOverwriteShift;
-  if (f.flag("never_uninstall").value_or(false)) e.flags |= kNeverUninstallBit;
-  if (f.flag("to_uninstall_folder").value_or(false)) e.flags |= kUninstallFolderBit;
+  e.flags |= static_cast<std::uint32_t>(mode) << entry_flags::kModeShift;
+  if (f.flag("never_uninstall").value_or(false)) e.flags |= entry_flags::kNeverUninstall;
+  if (f.flag("to_uninstall_folder").value_or(false)) e.flags |= entry_flags::kInUninstallFolder;
   if (auto list = f.choices("attributes", kAttributes)) {
     e.attributes = 0;
     for (std::int64_t bit : *list) e.attributes |= static_cast<std::uint32_t>(bit);
@@ -159,12 +140,12 @@ FileRule read_rule(Table& f) {
   }
   if (auto v = f.text("applet_class")) e.extra_2 = kv::to_marked(utf16(*v));
   if (auto v = f.text("arguments")) e.parameter_text = windows_1252(f, "arguments", utf16(*v)).value_or("");
-  if (e.kind == kMsiPackage) {
+  if (e.kind == kPackage) {
     e.package_ui_level = static_cast<std::int32_t>(f.integer("ui_level", 0, 5).value_or(3));
-    if (f.flag("uninstall_package").value_or(true)) e.flags |= kUninstallPackageBit;
+    if (f.flag("uninstall_package").value_or(true)) e.flags |= entry_flags::kRemovePackage;
   }
   read_shortcut(f, rule);
-  if (rule.destination && (e.flags & kUninstallFolderBit))
+  if (rule.destination && (e.flags & entry_flags::kInUninstallFolder))
     f.fail("to_uninstall_folder", "cannot be used together with destination");
   return rule;
 }
@@ -222,7 +203,7 @@ bool place(Table& f, const FileRule& rule, const SourceMatch& match, std::size_t
     }
     if (auto version = file_version_text(bytes)) e.label = kv::utf16_to_utf8(*version);
   }
-  bool shortcut = e.kind == kStartup || (e.kind == kFile && e.has_extra_1());
+  bool shortcut = e.kind == kStartup || (e.kind == kPlain && e.has_extra_1());
   if (shortcut && !rule.label_given) e.label = stem_of(match.file);
   if (e.kind == kFont && !rule.label_given) e.label = stem_of(match.file);
   return true;
@@ -242,7 +223,7 @@ void read_files(Table& root, Reading& r) {
                                               : "no such file: " + path_to_utf8(r.description.resolve(*source)));
       continue;
     }
-    if ((rule.entry.flags & (kDesktopShortcutBit | kStartMenuShortcutBit)) && matches.size() > 1 && rule.label_given)
+    if ((rule.entry.flags & (entry_flags::kDesktopShortcut | entry_flags::kStartMenuShortcut)) && matches.size() > 1 && rule.label_given)
       f.fail("shortcut", "a shortcut name needs a source that names one file");
     for (const SourceMatch& match : matches) {
       PackedFile packed;

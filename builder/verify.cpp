@@ -29,7 +29,7 @@ std::string entry_difference(const setup::FileEntry& read, const setup::FileEntr
   if (read.parameter_text != wanted.parameter_text) return "parameter text";
   if (read.wide_name != wanted.wide_name) return "destination";
   if (read.extra_2 != wanted.extra_2) return "extra text";
-  if (wanted.kind == setup::kPackageKind && read.package_ui_level != wanted.package_ui_level)
+  if (wanted.kind == setup::file_kind::kPackage && read.package_ui_level != wanted.package_ui_level)
     return "package user-interface level";
   return {};
 }
@@ -80,8 +80,8 @@ std::string verify_installer(std::span<const std::uint8_t> installer, const Prod
   if (opened.error) return corrupt("the section head or the settings are refused", opened.error);
   if (opened.head.stub_checksum != setup::stub_checksum(installer, entry.file_position))
     return corrupt("the stub checksum is wrong", 40);
-  std::uint32_t flags2 = product.ProductFlags2 & ~setup::kEncipheredDataBit;
-  if ((opened.head.ProductFlags2 & ~setup::kEncipheredDataBit) != flags2) return "ProductFlags2 differs";
+  std::uint32_t flags2 = product.ProductFlags2 & ~setup::flags2::kEnciphered;
+  if ((opened.head.ProductFlags2 & ~setup::flags2::kEnciphered) != flags2) return "ProductFlags2 differs";
 
   setup::Settings settings;
   int code = setup::read_settings(opened.settings_stream, settings, [&](setup::Settings&) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "registry_path.h"
 #include "win_handles.h"
 
 namespace kv {
@@ -38,5 +39,19 @@ LONG reg_delete_tree(HKEY root, const std::u16string& path, RegView view = RegVi
 bool reg_key_is_empty(HKEY key);  // no values and no subkeys
 
 REGSAM view_flag(RegView view);
+
+// The system's key of a root; HKEY_USERS for the all-users pseudo-root.
+HKEY root_key(RegistryRoot root);
+
+// The names of the hives loaded under HKEY_USERS, one per user profile.
+std::vector<std::u16string> user_hives();
+
+// The keys a path names: one, or for "\HKAU\" the same key in the hive of
+// every user, one after another.
+struct HiveKey {
+  HKEY root;
+  std::u16string key;
+};
+std::vector<HiveKey> keys_in_each_hive(const RegistryKeyPath& path);
 
 }  // namespace kv

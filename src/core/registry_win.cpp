@@ -4,6 +4,40 @@ namespace kv {
 
 REGSAM view_flag(RegView view) { return view == RegView::wow64_64 ? KEY_WOW64_64KEY : 0; }
 
+HKEY root_key(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::local_machine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::current_user: return HKEY_CURRENT_USER;
+    case RegistryRoot::classes_root: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::users:
+    case RegistryRoot::all_users: return HKEY_USERS;
+    case RegistryRoot::current_config: return HKEY_CURRENT_CONFIG;
+    case RegistryRoot::dyn_data: return HKEY_DYN_DATA;
+  }
+  return HKEY_LOCAL_MACHINE;
+}
+
+std::vector<std::u16string> user_hives() {
+  std::vector<std::u16string> hives;
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256];
+    DWORD length = 256;
+    LONG rc = RegEnumKeyExW(HKEY_USERS, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) break;
+    hives.push_back(from_wide(name, length));
+  }
+  return hives;
+}
+
+std::vector<HiveKey> keys_in_each_hive(const RegistryKeyPath& path) {
+  if (path.root != RegistryRoot::all_users) return {{root_key(path.root), path.key}};
+  std::vector<HiveKey> keys;
+  for (const std::u16string& hive : user_hives())
+    keys.push_back({HKEY_USERS, path.key.empty() ? hive : hive + u"\\" + path.key});
+  return keys;
+}
+
 UniqueRegKey reg_open(HKEY root, const std::u16string& path, REGSAM access, RegView view, LONG* error) {
   UniqueRegKey key;
   LONG rc = RegOpenKeyExW(root, as_wide(path), 0, access | view_flag(view), key.put());

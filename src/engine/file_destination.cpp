@@ -2,6 +2,7 @@
 
 #include "overwrite_decision.h"
 #include "path_variables_resolve.h"
+#include "paths.h"
 #include "text.h"
 
 namespace engine {
@@ -19,23 +20,19 @@ bool has_backslash(std::u16string_view text) { return text.find(u'\\') != std::u
 // relative path with folders is kept (relative to the shared folder), any
 // other destination falls back to the shared folder itself.
 bool keep_portable_shared_name(std::u16string_view wide) {
-  return has_backslash(wide) && !is_absolute_path(wide) && !wide.starts_with(u'\\') && !wide.starts_with(u'%');
+  return has_backslash(wide) && !kv::is_absolute_path(wide) && !wide.starts_with(u'\\') && !wide.starts_with(u'%');
 }
 
 }  // namespace
 
-bool is_absolute_path(std::u16string_view path) {
-  return (path.size() >= 2 && path[1] == u':') || path.starts_with(u"\\\\");
-}
-
 std::u16string make_absolute(std::u16string_view path, std::u16string_view base) {
-  if (is_absolute_path(path)) return std::u16string(path);
+  if (kv::is_absolute_path(path)) return std::u16string(path);
   if (path.starts_with(u'\\')) {
     std::u16string drive = drive_of(base, false);
     if (!drive.empty()) return drive + std::u16string(path);
     path.remove_prefix(1);
   }
-  return join_path(base, path);
+  return kv::join_path(base, path);
 }
 
 std::optional<FileDestination> compute_destination(const DestinationInput& input, const PathExpander& expand) {
@@ -54,12 +51,12 @@ std::optional<FileDestination> compute_destination(const DestinationInput& input
     std::u16string base =
         expand(variable_text(input.kind == file_kind::kShared ? PathVar::SharedDir : PathVar::InstallDir));
     out.path = make_absolute(path, base);
-    if (out.path.ends_with(u'\\')) out.path += file_name_of(out.name);
+    if (out.path.ends_with(u'\\')) out.path += kv::file_name_of(out.name);
     out.create_folder = true;
   } else if (input.flags & entry_flags::kInUninstallFolder) {
-    out.path = join_path(expand(variable_text(PathVar::UninstallDir)), out.name);
+    out.path = kv::join_path(expand(variable_text(PathVar::UninstallDir)), out.name);
   } else {
-    out.path = join_path(expand(variable_text(rule->default_folder)), out.name);
+    out.path = kv::join_path(expand(variable_text(rule->default_folder)), out.name);
     out.create_folder = rule->creates_folder;
   }
   return out;

@@ -35,10 +35,6 @@ struct FileDestination {
 // Empty for a kind the installer does not know.
 std::optional<FileDestination> compute_destination(const DestinationInput& input, const PathExpander& expand);
 
-// Absolute: a drive ("C:...") or a network path ("\\server\..."). A path
-// that begins with one backslash is placed on the base's drive; anything
-// else is joined to the base.
-bool is_absolute_path(std::u16string_view path);
 std::u16string make_absolute(std::u16string_view path, std::u16string_view base);
 
 }  // namespace engine

@@ -6,6 +6,7 @@
 #include "file_destination.h"
 #include "file_install.h"
 #include "file_system_win.h"
+#include "folders_win.h"
 #include "fonts.h"
 #include "install_log.h"
 #include "installation_data.h"
@@ -13,6 +14,7 @@
 #include "overwrite_decision.h"
 #include "path_variables_resolve.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "replacing_writer.h"
 #include "run_status.h"
 #include "run_state.h"
@@ -73,25 +75,19 @@ setup::ShortcutEntry shortcut_for(const setup::FileEntry& entry, const std::u16s
   return shortcut;
 }
 
-std::u16string without_trailing_backslash(std::u16string path) {
-  if (path.size() > 3 && path.ends_with(u'\\')) path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 FileInstaller::FileInstaller(FileLoopLists& lists, std::vector<setup::ShortcutEntry>& shortcuts)
     : lists_(lists), shortcuts_(shortcuts) {}
 
 bool FileInstaller::create_destination_folder(const setup::FileEntry& entry, const std::u16string& destination) {
-  std::u16string folder = folder_of(destination);
+  std::u16string folder = kv::parent_folder(destination);
   // The driver made and recorded the installation folder itself.
   if (folder.empty() ||
-      kv::iequals(without_trailing_backslash(folder), without_trailing_backslash(expanded(u"%InstallDir%"))))
+      kv::iequals(kv::without_trailing_separators(folder), kv::without_trailing_separators(expanded(u"%InstallDir%"))))
     return true;
-  std::uint32_t error = 0;
   bool file_in_the_way = false;
-  if (!create_folder_path(folder, error, file_in_the_way)) {
+  if (DWORD error = kv::create_folder_chain(folder, &file_in_the_way); error != ERROR_SUCCESS) {
     std::u16string reason = file_in_the_way ? u"Cannot create directory because there is a file with the same name."
                                             : system_error_text(error);
     error_report_append(setup::localised(kTextCannotCreateFolder) + u" " + folder + u"\r\n" + reason +
@@ -169,7 +165,7 @@ void FileInstaller::install(const setup::FileEntry& entry) {
   request.existed = facts.existing.exists;
   const FileWriteResult written = write_replacing_file(request);
   if (written.written && settings.ProductFlags.has_low(setup::flags_low::kDetailedLog))
-    log_wide_pieces({file_name_of(place.name), u" >>> ", destination, u"\r\n"});
+    log_wide_pieces({kv::file_name_of(place.name), u" >>> ", destination, u"\r\n"});
   // An applet's registration names its final path, so it runs for a file
   // that replaces the old one at the next restart too.
   if (!written.written && !(written.scheduled && entry.kind == file_kind::kApplet)) return;

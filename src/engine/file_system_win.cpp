@@ -95,25 +95,4 @@ std::optional<std::u16string> file_version_text(const std::u16string& path) {
   return std::nullopt;
 }
 
-bool create_folder_path(const std::u16string& folder, std::uint32_t& error, bool& file_in_the_way) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(folder));
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-    file_in_the_way = true;
-    error = ERROR_ALREADY_EXISTS;
-    return false;
-  }
-  std::u16string parent = folder_of(folder);
-  // A drive root or a share has no parent to create.
-  if (!parent.empty() && parent.size() < folder.size() && parent.back() != u':' &&
-      !create_folder_path(parent, error, file_in_the_way))
-    return false;
-  if (CreateDirectoryW(kv::as_wide(folder), nullptr)) return true;
-  error = GetLastError();
-  attributes = GetFileAttributesW(kv::as_wide(folder));  // made by someone else meanwhile?
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
-  file_in_the_way = attributes != INVALID_FILE_ATTRIBUTES;
-  return false;
-}
-
 }  // namespace engine

@@ -37,9 +37,4 @@ bool write_all(HANDLE file, std::span<const std::uint8_t> data);
 // The "FileVersion" text of a file's version resource, as stored.
 std::optional<std::u16string> file_version_text(const std::u16string& path);
 
-// Creates a folder with all its missing levels; an existing folder counts
-// as created. On failure `error` holds the system's code and
-// `file_in_the_way` tells that a file holds the name of a level.
-bool create_folder_path(const std::u16string& folder, std::uint32_t& error, bool& file_in_the_way);
-
 }  // namespace engine

@@ -40,11 +40,6 @@ struct LogRunSettings {
   bool (*summary_page)(bool offer_log) = nullptr;
 };
 
-// ProductFlags bits the log reads.
-inline constexpr std::uint32_t kFlagLowUninstaller = 0x4;
-inline constexpr std::uint32_t kFlagLowLogWanted = 0x40;
-inline constexpr std::uint32_t kFlagLowRebootRequired = 0x4000;
-inline constexpr std::uint32_t kFlagHighOfferLog = 0x2000000;
 
 // The run's log and error report.
 struct InstallLog {

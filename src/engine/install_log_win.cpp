@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "child_process.h"
 #include "dialogs.h"
 #include "engine_run.h"
 #include "exit_routine.h"
@@ -13,6 +14,7 @@
 #include "localised.h"
 #include "os_version.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "run_modes.h"
 #include "run_state.h"
 #include "text.h"
@@ -102,7 +104,7 @@ InstallLogHeader current_header(bool reinstall) {
   header.product_name = run.paths.product_name;
   header.install_date =
       format_install_date({now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond});
-  if (run.log.settings.product_flags_low & kFlagLowUninstaller) header.reinstall = reinstall;
+  if (run.log.settings.product_flags_low & setup::flags_low::kRegisterUninstaller) header.reinstall = reinstall;
   header.install_location = run.paths.install_dir;
   header.product_version = run.paths.product_version;
   header.overwriting_version = run.paths.old_version;
@@ -157,7 +159,7 @@ void discard_run_log() {
   run_log_file.log.reset();
 }
 
-std::u16string install_log_path() { return join_path(run.paths.uninstall_dir, u"Install.log"); }
+std::u16string install_log_path() { return kv::join_path(run.paths.uninstall_dir, u"Install.log"); }
 
 void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed) {
   LogRunSettings& settings = run.log.settings;
@@ -165,12 +167,12 @@ void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed)
   facts.prompts_allowed = prompts_allowed;
   facts.automatic = setup::run.modes.automatic;
   facts.has_failures = !failures.empty();
-  facts.log_wanted = settings.product_flags_low & kFlagLowLogWanted;
-  facts.offer_log = settings.product_flags_high & kFlagHighOfferLog;
+  facts.log_wanted = settings.product_flags_low & setup::flags_low::kKeepInstallLog;
+  facts.offer_log = settings.product_flags_high & setup::flags_high::kOfferLogOnSummary;
   facts.summary_has_choices = settings.summary_has_choices;
-  facts.reboot_required = settings.product_flags_low & kFlagLowRebootRequired;
+  facts.reboot_required = settings.product_flags_low & setup::flags_low::kRebootRequired;
   FinishLogPlan plan = plan_finish_log(facts);
-  if (!plan.offer_log) settings.product_flags_high &= ~kFlagHighOfferLog;
+  if (!plan.offer_log) settings.product_flags_high &= ~setup::flags_high::kOfferLogOnSummary;
 
   const std::u16string path = install_log_path();
   bool show = false;
@@ -197,15 +199,7 @@ void show_log() {
   auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, L"open", kv::as_wide(path), nullptr, kv::as_wide(folder), SW_SHOWNORMAL));
   if (result > 32) return;
-  std::u16string command = u"notepad.exe \"" + path + u"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, kv::as_wide(command), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  kv::ChildProcess::start(u"notepad.exe \"" + path + u"\"");
 }
 
 }  // namespace engine

@@ -9,35 +9,14 @@
 #include <string_view>
 
 #include "path_variables.h"
+#include "archive.h"
 #include "date_time_record.h"
 
 namespace engine {
 
-// File entry kinds.
-namespace file_kind {
-inline constexpr std::uint32_t kPlain = 0;         // shortcuts with flag bits 0 and 1
-inline constexpr std::uint32_t kShared = 1;        // reference-counted in the shared folder
-inline constexpr std::uint32_t kFont = 4;
-inline constexpr std::uint32_t kStartup = 5;       // with a link in the startup folder
-inline constexpr std::uint32_t kSystem = 6;        // reference-counted system file
-inline constexpr std::uint32_t kComServer = 7;
-inline constexpr std::uint32_t kTypeLibrary = 8;
-inline constexpr std::uint32_t kVersioned = 9;
-inline constexpr std::uint32_t kDriverInf = 10;
-inline constexpr std::uint32_t kPackage = 11;      // an MSI package
-inline constexpr std::uint32_t kApplet = 12;       // a control panel applet
-}  // namespace file_kind
-
-// File entry flag bits.
-namespace entry_flags {
-inline constexpr std::uint32_t kDesktopShortcut = 0x01;
-inline constexpr std::uint32_t kStartMenuShortcut = 0x02;
-inline constexpr std::uint32_t kModeShift = 2;      // bits 2 to 4: the overwrite mode
-inline constexpr std::uint32_t kModeMask = 0x07;
-inline constexpr std::uint32_t kNeverUninstall = 0x20;
-inline constexpr std::uint32_t kInUninstallFolder = 0x40;
-inline constexpr std::uint32_t kRemovePackage = 0x80;
-}  // namespace entry_flags
+// The archive's file entry kinds and flag bits.
+namespace file_kind = setup::file_kind;
+namespace entry_flags = setup::entry_flags;
 
 inline std::uint32_t overwrite_mode(std::uint32_t flags) {
   return (flags >> entry_flags::kModeShift) & entry_flags::kModeMask;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "paths.h"
 #include "text.h"
 
 namespace engine {
@@ -83,14 +84,6 @@ std::u16string without_first_x86(std::u16string path) {
 
 }  // namespace
 
-std::u16string join_path(std::u16string_view a, std::u16string_view b) {
-  std::u16string out(a);
-  if (b.empty()) return out;
-  if (!out.empty() && out.back() != u'\\') out += u'\\';
-  out += b;
-  return out;
-}
-
 std::u16string trim_registry_folder(std::u16string value) {
   if (value.size() >= 4 && value.back() == u'\\') value.pop_back();
   return value;
@@ -103,18 +96,6 @@ std::u16string drive_of(std::u16string_view path, bool upper_case) {
   if (!lower && !(letter >= u'A' && letter <= u'Z')) return {};
   if (upper_case && lower) letter = char16_t(letter - 32);
   return {letter, u':'};
-}
-
-std::u16string folder_of(std::u16string_view path) {
-  std::size_t slash = path.rfind(u'\\');
-  if (slash == std::u16string_view::npos) return {};
-  if (slash > 0 && path[slash - 1] == u':') return std::u16string(path.substr(0, slash + 1));
-  return std::u16string(path.substr(0, slash));
-}
-
-std::u16string file_name_of(std::u16string_view path) {
-  std::size_t slash = path.rfind(u'\\');
-  return std::u16string(slash == std::u16string_view::npos ? path : path.substr(slash + 1));
 }
 
 std::u16string drop_components(std::u16string_view path, int count) {
@@ -171,7 +152,7 @@ std::u16string PathValues::common_files(View view) {
   std::u16string path = facts_.special_folder(kCsidlProgramFilesCommon);
   if (path.empty()) path = facts_.known_folder(KnownFolder::ProgramFilesCommon);
   if (path.empty()) path = trim_registry_folder(facts_.current_version_value(u"CommonFilesDir"));
-  if (path.empty()) path = join_path(program_files(View::default_view), u"Common Files");
+  if (path.empty()) path = kv::join_path(program_files(View::default_view), u"Common Files");
   return path;
 }
 
@@ -186,8 +167,8 @@ std::u16string PathValues::special(PathVar var) {
   switch (row.last) {
     case Last::common_files: return common_files(View::default_view);
     case Last::variable: return value(row.other);
-    case Last::variable_joined: return join_path(value(row.other), row.text);
-    case Last::windows_joined: return join_path(facts_.windows_dir(), row.text);
+    case Last::variable_joined: return kv::join_path(value(row.other), row.text);
+    case Last::windows_joined: return kv::join_path(facts_.windows_dir(), row.text);
     case Last::fixed: return std::u16string(row.text);
   }
   return path;
@@ -197,7 +178,7 @@ std::u16string PathValues::temp() {
   if (cache_.temp) return *cache_.temp;
   std::u16string path = facts_.temp_path();
   if (path.empty() || !facts_.folder_exists(path)) {
-    path = join_path(facts_.windows_dir(), u"temp");
+    path = kv::join_path(facts_.windows_dir(), u"temp");
     if (!facts_.folder_exists(path)) {
       path = u"c:\\temp";
       facts_.create_folder(path);
@@ -223,7 +204,7 @@ std::u16string PathValues::value(PathVar var) {
       path.erase(std::min(path.find(u';'), path.size()));
       std::u16string system_root = facts_.environment_variable(u"SystemRoot");
       if (!system_root.empty()) path = kv::replace_all(path, u"%SystemRoot%", system_root, true);
-      return path.empty() ? join_path(facts_.windows_dir(), u"INF") : path;
+      return path.empty() ? kv::join_path(facts_.windows_dir(), u"INF") : path;
     }
     case PathVar::Inetpub: {
       std::u16string root = facts_.web_root();
@@ -235,13 +216,13 @@ std::u16string PathValues::value(PathVar var) {
     }
     case PathVar::InstallDir: return run_.install_dir;
     case PathVar::InstallDrive: return drive_of(run_.install_dir, true);
-    case PathVar::InstallerDir: return folder_of(facts_.installer_path());
+    case PathVar::InstallerDir: return kv::parent_folder(facts_.installer_path());
     case PathVar::InstallerDrive: return drive_of(facts_.installer_path(), false);
-    case PathVar::InstallerFilename: return file_name_of(facts_.installer_path());
+    case PathVar::InstallerFilename: return kv::file_name_of(facts_.installer_path());
     case PathVar::InstallerFilepath: return facts_.installer_path();
     case PathVar::MediaDir: {
       std::u16string path = trim_registry_folder(facts_.current_version_value(u"MediaPath"));
-      return path.empty() ? join_path(facts_.windows_dir(), u"Media") : path;
+      return path.empty() ? kv::join_path(facts_.windows_dir(), u"Media") : path;
     }
     case PathVar::OldVersion: return run_.old_version;
     case PathVar::OldVersionMajor: return version_major(run_.old_version);
@@ -254,12 +235,12 @@ std::u16string PathValues::value(PathVar var) {
     case PathVar::ProgramsDir64: return program_files(View::bits64);
     case PathVar::SharedDir: return run_.shared_dir;
     case PathVar::StartMenuChosen:
-      return join_path(value(run_.shortcuts_for_all_users ? PathVar::SMProgramsAllDir : PathVar::SMProgramsDir),
+      return kv::join_path(value(run_.shortcuts_for_all_users ? PathVar::SMProgramsAllDir : PathVar::SMProgramsDir),
                        run_.start_menu_folder);
     case PathVar::SystemDir: {
       std::u16string path = facts_.system_dir();
       if (path.empty())
-        path = join_path(facts_.windows_dir(), os.platform == kv::kPlatformNt ? u"System32" : u"System");
+        path = kv::join_path(facts_.windows_dir(), os.platform == kv::kPlatformNt ? u"System32" : u"System");
       return path;
     }
     case PathVar::Temp: return temp();

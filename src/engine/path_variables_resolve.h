@@ -68,18 +68,12 @@ class PathValues final : public PathValueSource {
 
 // Path rules, exposed for their tests.
 
-// a + "\" + b, without doubling a backslash that a already ends with.
-std::u16string join_path(std::u16string_view a, std::u16string_view b);
 // A folder read from the registry loses one trailing backslash when it has
 // four characters or more; a drive root ("C:\") keeps it.
 std::u16string trim_registry_folder(std::u16string value);
 // Letter and colon when the path begins with them, else empty (a network
 // path has no drive).
 std::u16string drive_of(std::u16string_view path, bool upper_case);
-// The folder part of a file's path: up to the last backslash, which stays
-// only after a colon ("C:\setup.exe" gives "C:\").
-std::u16string folder_of(std::u16string_view path);
-std::u16string file_name_of(std::u16string_view path);
 // Removes the last `count` components with the backslashes before them;
 // empty when the path has fewer.
 std::u16string drop_components(std::u16string_view path, int count);

@@ -5,7 +5,9 @@
 
 #include "engine_run.h"
 #include "file_system_win.h"
+#include "folders_win.h"
 #include "kv_core.h"
+#include "paths.h"
 #include "system_error.h"
 #include "reboot_operations.h"
 #include "security_win.h"
@@ -18,13 +20,6 @@ namespace {
 constexpr DWORD kReplaceAtReboot = MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT;
 
 
-bool exists(const std::u16string& path) { return GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES; }
-
-std::u16string parent_folder(const std::u16string& path) {
-  std::size_t cut = path.find_last_of(u"\\/");
-  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
-}
-
 using MoveFileExFunction = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
 
 // Resolved at run time: the 9x systems have no working wide version.
@@ -34,14 +29,8 @@ MoveFileExFunction move_file_ex() {
   return function;
 }
 
-std::u16string windows_folder() {
-  wchar_t buffer[MAX_PATH];
-  UINT n = GetWindowsDirectoryW(buffer, MAX_PATH);
-  return n && n < MAX_PATH ? kv::from_wide(buffer, n) : std::u16string();
-}
-
 std::u16string in_windows_folder(std::u16string_view name) {
-  std::u16string folder = windows_folder();
+  std::u16string folder = kv::windows_folder();
   if (!folder.empty() && folder.back() != u'\\') folder += u'\\';
   return folder.append(name);
 }
@@ -69,7 +58,7 @@ bool add_wininit_line(const std::u16string& target, const std::u16string& source
   return write_all(file.get(), {reinterpret_cast<const std::uint8_t*>(edited.data()), edited.size()});
 }
 
-bool wininit_available() { return exists(in_windows_folder(u"wininit.exe")); }
+bool wininit_available() { return kv::path_exists(in_windows_folder(u"wininit.exe")); }
 
 // Creates an empty temporary file in the folder; empty on failure (the
 // system's error is the last error).
@@ -83,7 +72,7 @@ std::u16string create_temporary_file(const std::u16string& folder) {
   // Every 16-bit number at most once on average; a full folder ends the search.
   for (int attempt = 0; attempt < 0x10000; ++attempt) {
     std::u16string name = prefix + fallback_temporary_name(static_cast<std::uint16_t>(random()));
-    if (exists(name)) continue;
+    if (kv::path_exists(name)) continue;
     kv::UniqueFile file(
         CreateFileW(kv::as_wide(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return name;
@@ -106,7 +95,7 @@ bool fill_temporary_file(const std::u16string& path, const ReplaceRequest& reque
 }  // namespace
 
 bool move_at_reboot(const std::u16string& source, const std::u16string& target) {
-  if (!exists(source)) {
+  if (!kv::path_exists(source)) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;
   }
@@ -150,10 +139,8 @@ ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
       break;
   }
 
-  std::u16string folder = parent_folder(destination);
-  std::uint32_t folder_error = 0;
-  bool file_in_the_way = false;
-  create_folder_path(folder, folder_error, file_in_the_way);  // the temporary file's creation reports a failure
+  std::u16string folder = kv::parent_folder(destination);
+  kv::create_folder_chain(folder);  // the temporary file's creation reports a failure
   std::u16string temporary = create_temporary_file(folder);
   if (temporary.empty() || !fill_temporary_file(temporary, request)) {
     DWORD error = GetLastError();

@@ -11,11 +11,6 @@
 
 namespace engine {
 
-// `ProductFlags` low-word bits the writer reads.
-inline constexpr std::uint32_t kFlagLowScheduleNewFiles = 0x00000800;  // new files may be replaced at restart too
-inline constexpr std::uint32_t kFlagLowVerifyWrites = 0x00040000;       // read every file back
-inline constexpr std::uint32_t kFlagLowOverwriteProtected = 0x00080000;  // clear read-only, hidden, system
-
 // Read-only, hidden, system, archive, temporary, offline: the attributes a
 // written file may receive.
 inline constexpr std::uint32_t kWrittenAttributeMask = 0x1127;
@@ -35,9 +30,9 @@ struct FileWriteResult {
 };
 
 // Windows only. Three attempts, 50 ms apart: the first failure creates
-// missing folders and, with kFlagLowOverwriteProtected, clears the file's
+// missing folders and, with setup::flags_low::kOverwriteProtected, clears the file's
 // protective attributes. After the third a file that existed (or any file
-// with kFlagLowScheduleNewFiles) is scheduled for replacement at the next
+// with setup::flags_low::kScheduleNewFiles) is scheduled for replacement at the next
 // restart: the run then requires a restart (reboot_run_state and
 // `ProductFlags` low 0x4000) and the log gets the message; every other
 // failure goes to the error report. The `ProductFlags` are the settings'.

@@ -6,11 +6,13 @@
 
 #include "corrupt_installer.h"
 #include "file_system_win.h"
+#include "folders_win.h"
 #include "install_log.h"
 #include "installation_data.h"
 #include "localised.h"
 #include "overwrite_decision.h"
 #include "path_variables_resolve.h"
+#include "paths.h"
 #include "reboot_operations.h"
 #include "replacing_writer.h"
 #include "run_state.h"
@@ -76,7 +78,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
   replace.data = request.data;
   replace.entry_time = request.time;
   replace.existed = request.existed;
-  replace.schedule_new_files = setup::run.settings.ProductFlags.has_low(kFlagLowScheduleNewFiles);
+  replace.schedule_new_files = setup::run.settings.ProductFlags.has_low(setup::flags_low::kScheduleNewFiles);
   replace.write_error = error;
   replace.message = std::move(message);
   ReplaceResult result = replace_at_reboot(replace);
@@ -107,7 +109,7 @@ FileWriteResult write_replacing_file(const FileWriteRequest& request) {
       else set_entry_time(file.get(), request.time);
     }
     if (written) {
-      if (!flags.has_low(kFlagLowVerifyWrites) || file_holds(request.destination, request.data)) {
+      if (!flags.has_low(setup::flags_low::kVerifyWrites) || file_holds(request.destination, request.data)) {
         apply_attributes(request);
         return {true, false};
       }
@@ -118,12 +120,8 @@ FileWriteResult write_replacing_file(const FileWriteRequest& request) {
       return {};
     }
     if (attempt == 1) {
-      if (error == ERROR_PATH_NOT_FOUND) {
-        std::uint32_t folder_error = 0;
-        bool file_in_the_way = false;
-        create_folder_path(folder_of(request.destination), folder_error, file_in_the_way);
-      }
-      if (flags.has_low(kFlagLowOverwriteProtected)) clear_protective_attributes(request.destination);
+      if (error == ERROR_PATH_NOT_FOUND) kv::create_folder_chain(kv::parent_folder(request.destination));
+      if (flags.has_low(setup::flags_low::kOverwriteProtected)) clear_protective_attributes(request.destination);
     }
     if (attempt < kAttempts) Sleep(kPauseMs);
   }

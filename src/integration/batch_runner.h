@@ -3,6 +3,7 @@
 // to the installation folder (else %Temp%), run by the command interpreter
 // while the windows of the run stay responsive, its output captured into the
 // log when the batch has a title, and deleted again.
+#include <string>
 #include <string_view>
 
 namespace integration {
@@ -12,5 +13,9 @@ namespace integration {
 // batch's output. True when the batch was started (or there was nothing to
 // run); the batch's own exit code is not examined.
 bool run_batch(std::string_view commands, bool hidden, std::string_view title = {});
+
+// The command interpreter: the expanded ComSpec, else cmd.exe in the 32-bit
+// system folder (command.com in the Windows folder of the 9x systems).
+std::u16string command_interpreter_path();
 
 }  // namespace integration

@@ -37,12 +37,6 @@ RestartChoice restart_choice(bool reboot_required, bool automatic, bool always_a
   return automatic && !always_ask ? RestartChoice::restart : RestartChoice::ask;
 }
 
-bool empty_but_for_shell_files(std::span<const std::u16string> names) {
-  for (const std::u16string& name : names)
-    if (!kv::iequals(name, u"thumbs.db") && !kv::iequals(name, u"desktop.ini")) return false;
-  return true;
-}
-
 FinalActionTargets final_action_targets(const setup::Settings& settings) {
   // The final page's application is the launch application; the folder it
   // offers to open is the run-program field.

@@ -52,10 +52,6 @@ enum class RestartChoice { none, restart, ask };
 // the author wants it asked for even then.
 RestartChoice restart_choice(bool reboot_required, bool automatic, bool always_ask);
 
-// A folder that holds nothing but the shell's own thumbs.db and desktop.ini
-// counts as empty: those two are deleted with it. Anything else keeps them.
-bool empty_but_for_shell_files(std::span<const std::u16string> names);
-
 // The targets of the final page's options, path variables not yet expanded.
 struct FinalActionTargets {
   std::u16string folder;

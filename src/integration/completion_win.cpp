@@ -4,6 +4,7 @@
 
 #include "batch_file.h"
 #include "batch_runner.h"
+#include "child_process.h"
 #include "command_line.h"
 #include "completion.h"
 #include "corrupt_installer.h"
@@ -14,6 +15,7 @@
 #include "file_install_lists.h"
 #include "file_destination.h"
 #include "file_io_win.h"
+#include "folders_win.h"
 #include "install_log.h"
 #include "install_log_win.h"
 #include "installation_data.h"
@@ -23,6 +25,7 @@
 #include "path_variables.h"
 #include "path_variables_resolve.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "reboot_operations.h"
 #include "run_modes.h"
 #include "restore_point.h"
@@ -69,7 +72,7 @@ bool reboot_required() {
 
 // A target of the final page: relative ones lie in the installation folder.
 std::u16string in_install_folder(const std::u16string& path) {
-  return engine::is_absolute_path(path) ? path : engine::join_path(paths().install_dir, path);
+  return kv::is_absolute_path(path) ? path : kv::join_path(paths().install_dir, path);
 }
 
 // Appends to Install.log after it was finished (UTF-8, like the rest of it).
@@ -86,18 +89,9 @@ void append_to_install_log(const std::u16string& text) {
 }
 
 bool start_process(const std::u16string& command, DWORD& error) {
-  std::u16string line = command;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, kv::as_wide(line), nullptr, nullptr, FALSE, 0, nullptr,
-                      kv::as_wide(paths().install_dir), &startup, &process)) {
-    error = GetLastError();
-    return false;
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
+  kv::ChildProcess started = kv::ChildProcess::start(command, {.working_folder = paths().install_dir});
+  error = started.start_error();
+  return bool(started);
 }
 
 bool shell_open(const std::u16string& target) {
@@ -110,14 +104,14 @@ bool shell_open(const std::u16string& target) {
 
 void write_background_bitmap() {
   if (!setup::run.settings.ProductFlags.has_low(low::kBackgroundBitmap) || setup::run.settings.background_bitmap.empty()) return;
-  std::u16string path = engine::join_path(paths().uninstall_dir, kBackgroundBitmapName);
+  std::u16string path = kv::join_path(paths().uninstall_dir, kBackgroundBitmapName);
   path_step_text(path);
   if (write_whole_file(path, setup::run.settings.background_bitmap) == ERROR_SUCCESS) record_file(path);
 }
 
 void write_documents(const std::vector<std::string>& texts, std::u16string_view stem) {
   for (const DocumentFile& document : document_files(texts, stem)) {
-    std::u16string path = engine::join_path(paths().install_dir, document.name);
+    std::u16string path = kv::join_path(paths().install_dir, document.name);
     path_step_text(path);
     if (write_whole_file(path, texts[document.index]) == ERROR_SUCCESS) record_file(path);
   }
@@ -127,7 +121,7 @@ void write_documents(const std::vector<std::string>& texts, std::u16string_view 
 
 std::u16string written_product_icon() {
   if (setup::run.settings.product_icon.empty()) return {};
-  std::u16string path = engine::join_path(paths().uninstall_dir, kProductIconName);
+  std::u16string path = kv::join_path(paths().uninstall_dir, kProductIconName);
   if (write_whole_file(path, setup::run.settings.product_icon) != ERROR_SUCCESS) return {};
   record_file(path);
   return path;
@@ -165,16 +159,14 @@ void register_uninstaller(const std::vector<std::uint8_t>& uninstaller_image) {
   facts.flags2 = setup::run.installation.head.ProductFlags2;
   facts.today = today();
 
-  std::u16string key_name =
-      setup::run.settings.uninstall_key_name.empty() ? paths().product_name : setup::run.settings.uninstall_key_name;
-  write_uninstall_key(key_name, uninstall_key_values(setup::run.settings, facts, *extra),
+  write_uninstall_key(uninstall_key_name(setup::run.settings, paths().product_name), uninstall_key_values(setup::run.settings, facts, *extra),
                       kv::from_marked(setup::run.settings.install_path_registry_value), paths().install_dir);
 }
 
 // --- Steps 8 and 10.
 
 void leave_reboot_marker() {
-  std::u16string path = engine::join_path(paths().install_dir, kRebootMarkerName);
+  std::u16string path = kv::join_path(paths().install_dir, kRebootMarkerName);
   // Gone with the next restart: its presence tells that one is pending.
   if (write_whole_file(path, std::string_view()) == ERROR_SUCCESS) engine::delete_at_reboot(path);
 }
@@ -199,14 +191,6 @@ void commit_restore_point(std::int64_t sequence) {
   if (!kv::commit_restore_point(sequence)) engine::log_text("Failed to commit restore point.\r\n");
 }
 
-void restore_redirection(setup::DriverState& driver) {
-  if (!driver.redirection_disabled) return;
-  using Revert = BOOL(WINAPI*)(PVOID);
-  auto revert = reinterpret_cast<Revert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "Wow64RevertWow64FsRedirection")));
-  if (revert && revert(driver.redirection_cookie)) driver.redirection_disabled = false;
-}
-
 // --- Step 16 and 17.
 
 void finish_install_log(bool reinstall) {
@@ -227,26 +211,6 @@ bool decide_restart() {
 }
 
 // --- Step 19: empty folders of the run go.
-
-void remove_if_empty(const std::u16string& folder) {
-  if (folder.size() <= 3) return;  // never a drive root
-  std::vector<std::u16string> names;
-  WIN32_FIND_DATAW data;
-  kv::UniqueFind find(FindFirstFileW(kv::as_wide(engine::join_path(folder, u"*")), &data));
-  if (!find) return;
-  do {
-    std::u16string name = kv::from_wide(data.cFileName);
-    if (name != u"." && name != u"..") names.push_back(name);
-  } while (FindNextFileW(find.get(), &data));
-  find.reset();
-  if (!empty_but_for_shell_files(names)) return;
-  for (const std::u16string& name : names) {
-    std::u16string path = engine::join_path(folder, name);
-    SetFileAttributesW(kv::as_wide(path), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(kv::as_wide(path));
-  }
-  RemoveDirectoryW(kv::as_wide(folder));
-}
 
 // --- Steps 23 and 24.
 
@@ -317,10 +281,10 @@ void run_completion(setup::DriverState& driver) {
 
   run_batch(append_extra_commands(setup::run.settings.installation_exit_batch, setup::run.modes.extra_batch[setup::kExitBatch]),
             setup::run.settings.ProductFlags.has_low(low::kExitBatchHidden));
-  remove_if_empty(paths().shared_dir);
-  remove_if_empty(paths().uninstall_dir);
-  remove_if_empty(paths().install_dir);
-  if (setup::run.settings.Bitness == 1) restore_redirection(driver);
+  kv::remove_empty_folder(paths().shared_dir);
+  kv::remove_empty_folder(paths().uninstall_dir);
+  kv::remove_empty_folder(paths().install_dir);
+  driver.redirection.end();
 
   if (restart) {
     kv::restart_system();

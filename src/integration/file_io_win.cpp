@@ -5,15 +5,6 @@
 
 namespace integration {
 
-bool path_exists(const std::u16string& path) {
-  return GetFileAttributesW(kv::as_wide(path)) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool folder_exists(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 DWORD write_whole_file(const std::u16string& path, std::span<const std::uint8_t> bytes) {
   kv::UniqueFile file(
       CreateFileW(kv::as_wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -10,9 +10,6 @@
 
 namespace integration {
 
-bool path_exists(const std::u16string& path);
-bool folder_exists(const std::u16string& path);
-
 // Replaces the file with the bytes. ERROR_SUCCESS or the system's error; a
 // file that could not be written completely is deleted again.
 DWORD write_whole_file(const std::u16string& path, std::span<const std::uint8_t> bytes);

@@ -1,13 +1,10 @@
 #include "path_environment.h"
 
+#include "paths.h"
 #include "text.h"
 
 namespace integration {
 namespace {
-
-bool is_absolute(std::u16string_view path) {
-  return (path.size() >= 2 && path[1] == u':') || (path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\');
-}
 
 // Where the folder stands as a whole entry followed by ";", or npos.
 std::size_t find_entry(std::u16string_view path, std::u16string_view folder) {
@@ -29,7 +26,7 @@ bool ends_with_entry(std::u16string_view path, std::u16string_view folder) {
 
 std::u16string path_change_folder(std::u16string_view folder, std::u16string_view install_folder) {
   if (folder.empty()) return std::u16string(install_folder);
-  if (is_absolute(folder)) return std::u16string(folder);
+  if (kv::is_absolute_path(folder)) return std::u16string(folder);
   while (!folder.empty() && folder.front() == u'\\') folder.remove_prefix(1);
   std::u16string joined(install_folder);
   if (!joined.empty() && joined.back() != u'\\') joined += u'\\';

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "file_io_win.h"
+#include "folders_win.h"
 #include "install_log.h"
 #include "path_environment.h"
 #include "registry.h"
@@ -22,7 +23,7 @@ void change_system_path(PathChange change, std::u16string_view folder_setting, s
   if (path.empty()) return;
 
   std::u16string folder = path_change_folder(folder_setting, install_folder);
-  if (change == PathChange::add && !folder_exists(folder)) {
+  if (change == PathChange::add && !kv::folder_exists(folder)) {
     engine::log_wide_pieces({u"Couldn't add \"", folder, u"\" to the PATH because it does not exist.\r\n"});
     return;
   }

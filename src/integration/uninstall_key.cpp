@@ -105,6 +105,14 @@ std::string colour_text(std::uint32_t colour) {
   return text;
 }
 
+std::u16string uninstall_key_name(const setup::Settings& settings, std::u16string_view product_name) {
+  return settings.uninstall_key_name.empty() ? std::u16string(product_name) : settings.uninstall_key_name;
+}
+
+std::u16string uninstall_key_path(std::u16string_view key_name) {
+  return std::u16string(kUninstallKeyRoot) + u"\\" + std::u16string(key_name);
+}
+
 std::u16string uninstall_argument(std::u16string_view key_name) {
   return u"/u:\"" + std::u16string(key_name) + u"\"";
 }
@@ -113,73 +121,73 @@ std::vector<UninstallValue> uninstall_key_values(const setup::Settings& s, const
                                                  const std::vector<UninstallValue>& extra) {
   std::vector<UninstallValue> v;
   const std::u16string quoted = u"\"" + facts.uninstaller_path;
-  v.push_back(text_value(u"UninstallString", quoted + u"\" " + facts.uninstall_argument));
-  v.push_back(text_value(u"QuietUninstallString", quoted + u"\" /a " + facts.uninstall_argument));
-  v.push_back(text_value(u"DisplayName", facts.product_name));
-  v.push_back(text_value(u"InstallSource", facts.installer_path));
-  v.push_back(text_or_removal(u"Publisher", s.Publisher));
-  v.push_back(number_value(u"Bitness", s.Bitness == 1 ? 1 : 0));
+  v.push_back(text_value(key_value::kUninstallString, quoted + u"\" " + facts.uninstall_argument));
+  v.push_back(text_value(key_value::kQuietUninstallString, quoted + u"\" /a " + facts.uninstall_argument));
+  v.push_back(text_value(key_value::kDisplayName, facts.product_name));
+  v.push_back(text_value(key_value::kInstallSource, facts.installer_path));
+  v.push_back(text_or_removal(key_value::kPublisher, s.Publisher));
+  v.push_back(number_value(key_value::kBitness, s.Bitness == 1 ? 1 : 0));
   // UTF-16 texts of the settings go in as UTF-16 even where the uninstaller
   // reads them as 8-bit text: the system converts them for it, and nothing
   // is lost for the programs list.
-  v.push_back(text_or_removal(u"DisplayVersion", s.DisplayVersion));
-  v.push_back(text_or_removal(u"NoDowngradeBelow", kv::from_marked(s.NoDowngradeBelow)));
-  if (!facts.product_icon_path.empty()) v.push_back(text_value(u"DisplayIcon", facts.product_icon_path));
+  v.push_back(text_or_removal(key_value::kDisplayVersion, s.DisplayVersion));
+  v.push_back(text_or_removal(key_value::kNoDowngradeBelow, kv::from_marked(s.NoDowngradeBelow)));
+  if (!facts.product_icon_path.empty()) v.push_back(text_value(key_value::kDisplayIcon, facts.product_icon_path));
   if (auto version = version_major_minor(s.DisplayVersion)) {
-    v.push_back(number_value(u"VersionMajor", version->first));
-    v.push_back(number_value(u"VersionMinor", version->second));
+    v.push_back(number_value(key_value::kVersionMajor, version->first));
+    v.push_back(number_value(key_value::kVersionMinor, version->second));
   }
-  v.push_back(text_or_removal(u"ProductRegistry", s.ProductRegistry));
-  v.push_back(text_or_removal(u"ProductStartMenu", facts.start_menu_folder));
-  v.push_back(text_or_removal(u"SharedPath", facts.shared_folder));
-  v.push_back(narrow_or_removal(u"ProductFonts", facts.product_fonts));
-  v.push_back(narrow_value(u"ProductFlags", std::to_string(s.ProductFlags.as_signed())));
-  v.push_back(narrow_value(u"ProductFlags2", std::to_string(facts.flags2)));
-  v.push_back(narrow_or_removal(u"UninstallBatch1", s.UninstallBatch1));
-  v.push_back(narrow_or_removal(u"UninstallBatch2", s.UninstallBatch2));
-  v.push_back(narrow_or_removal(u"SharedFiles", facts.shared_files));
-  v.push_back(text_or_removal(u"UninstallSubdir", s.UninstallSubdir));
-  v.push_back(text_or_removal(u"AddToPathSubfolder", s.AddToPathSubfolder));
-  v.push_back(s.ShortcutMode ? number_value(u"ShortcutMode", s.ShortcutMode) : removal(u"ShortcutMode"));
-  v.push_back(narrow_or_removal(u"NotifyURL", s.NotifyURL));
-  v.push_back(narrow_or_removal(u"SupportOffer", s.SupportOffer));
-  v.push_back(text_or_removal(u"DesktopFolder", facts.desktop_folder));
+  v.push_back(text_or_removal(key_value::kProductRegistry, s.ProductRegistry));
+  v.push_back(text_or_removal(key_value::kProductStartMenu, facts.start_menu_folder));
+  v.push_back(text_or_removal(key_value::kSharedPath, facts.shared_folder));
+  v.push_back(narrow_or_removal(key_value::kProductFonts, facts.product_fonts));
+  v.push_back(narrow_value(key_value::kProductFlags, std::to_string(s.ProductFlags.as_signed())));
+  v.push_back(narrow_value(key_value::kProductFlags2, std::to_string(facts.flags2)));
+  v.push_back(narrow_or_removal(key_value::kUninstallBatch1, s.UninstallBatch1));
+  v.push_back(narrow_or_removal(key_value::kUninstallBatch2, s.UninstallBatch2));
+  v.push_back(narrow_or_removal(key_value::kSharedFiles, facts.shared_files));
+  v.push_back(text_or_removal(key_value::kUninstallSubdir, s.UninstallSubdir));
+  v.push_back(text_or_removal(key_value::kAddToPathSubfolder, s.AddToPathSubfolder));
+  v.push_back(s.ShortcutMode ? number_value(key_value::kShortcutMode, s.ShortcutMode) : removal(key_value::kShortcutMode));
+  v.push_back(narrow_or_removal(key_value::kNotifyURL, s.NotifyURL));
+  v.push_back(narrow_or_removal(key_value::kSupportOffer, s.SupportOffer));
+  v.push_back(text_or_removal(key_value::kDesktopFolder, facts.desktop_folder));
   if (auto size = estimated_size(facts.installed_bytes))
-    v.push_back(number_value(u"EstimatedSize", *size));
+    v.push_back(number_value(key_value::kEstimatedSize, *size));
   else
-    v.push_back(removal(u"EstimatedSize"));
-  v.push_back(text_value(u"DisplayTitle", facts.display_title));
-  v.push_back(number_value(u"TitleColor", s.TitleColor));
-  v.push_back(narrow_value(u"TitleSize", shortest_decimal(s.TitleSize)));
-  v.push_back(number_value(u"TopColor", s.TopColor));
-  v.push_back(s.MonoColor() ? removal(u"BottomColor") : number_value(u"BottomColor", s.BottomColor));
-  v.push_back(number_value(u"MonoColor", s.MonoColor() ? 1 : 0));
-  v.push_back(number_value(u"TitleShadow", s.TitleShadow));
-  v.push_back(number_value(u"TitlePosition", s.TitlePosition));
-  v.push_back(narrow_value(u"TitleFont", s.TitleFont));
-  v.push_back(text_value(u"TaskbarText", s.TaskbarText));
-  v.push_back(text_value(u"CopyrightText", s.CopyrightText));
-  v.push_back(text_value(u"CopyrightFont", s.CopyrightFont));
-  v.push_back(narrow_value(u"CopyrightSize", shortest_decimal(s.CopyrightSize)));
-  v.push_back(narrow_value(u"CopyrightColor", colour_text(s.CopyrightColor)));
-  v.push_back(number_value(u"CopyrightPos", s.CopyrightPos));
+    v.push_back(removal(key_value::kEstimatedSize));
+  v.push_back(text_value(key_value::kDisplayTitle, facts.display_title));
+  v.push_back(number_value(key_value::kTitleColor, s.TitleColor));
+  v.push_back(narrow_value(key_value::kTitleSize, shortest_decimal(s.TitleSize)));
+  v.push_back(number_value(key_value::kTopColor, s.TopColor));
+  v.push_back(s.MonoColor() ? removal(key_value::kBottomColor) : number_value(key_value::kBottomColor, s.BottomColor));
+  v.push_back(number_value(key_value::kMonoColor, s.MonoColor() ? 1 : 0));
+  v.push_back(number_value(key_value::kTitleShadow, s.TitleShadow));
+  v.push_back(number_value(key_value::kTitlePosition, s.TitlePosition));
+  v.push_back(narrow_value(key_value::kTitleFont, s.TitleFont));
+  v.push_back(text_value(key_value::kTaskbarText, s.TaskbarText));
+  v.push_back(text_value(key_value::kCopyrightText, s.CopyrightText));
+  v.push_back(text_value(key_value::kCopyrightFont, s.CopyrightFont));
+  v.push_back(narrow_value(key_value::kCopyrightSize, shortest_decimal(s.CopyrightSize)));
+  v.push_back(narrow_value(key_value::kCopyrightColor, colour_text(s.CopyrightColor)));
+  v.push_back(number_value(key_value::kCopyrightPos, s.CopyrightPos));
   const bool bitmap = s.ProductFlags.has_low(setup::flags_low::kBackgroundBitmap) && !s.background_bitmap.empty();
   constexpr std::uint32_t kNoTilesPerInch = 0xFFFFFFFF;  // -1
   if (bitmap) {
-    v.push_back(number_value(u"BitmapSize", static_cast<std::uint32_t>(s.BitmapSize)));
+    v.push_back(number_value(key_value::kBitmapSize, static_cast<std::uint32_t>(s.BitmapSize)));
     // The bitmap's drawing option is its tiles-per-inch.
     v.push_back(s.background_bitmap_option == kNoTilesPerInch
-                    ? removal(u"BitmapTPI")
-                    : number_value(u"BitmapTPI", s.background_bitmap_option));
-    v.push_back(number_value(u"StretchMode", s.StretchMode));
+                    ? removal(key_value::kBitmapTPI)
+                    : number_value(key_value::kBitmapTPI, s.background_bitmap_option));
+    v.push_back(number_value(key_value::kStretchMode, s.StretchMode));
   } else {
-    v.push_back(removal(u"BitmapSize"));
-    v.push_back(removal(u"BitmapTPI"));
-    v.push_back(removal(u"StretchMode"));
+    v.push_back(removal(key_value::kBitmapSize));
+    v.push_back(removal(key_value::kBitmapTPI));
+    v.push_back(removal(key_value::kStretchMode));
   }
   v.insert(v.end(), extra.begin(), extra.end());
-  v.push_back(text_value(u"InstallLocation", facts.install_folder));
-  v.push_back(text_value(u"InstallDate", install_date_text(facts.today)));
+  v.push_back(text_value(key_value::kInstallLocation, facts.install_folder));
+  v.push_back(text_value(key_value::kInstallDate, install_date_text(facts.today)));
   return v;
 }
 
@@ -211,30 +219,6 @@ std::optional<std::vector<UninstallValue>> plan_extra_values(
     planned.push_back(std::move(value));
   }
   return planned;
-}
-
-std::optional<RegistryValueLocation> registry_value_location(std::u16string_view path) {
-  static constexpr struct {
-    std::u16string_view long_name, short_name;
-    RegistryRoot root;
-  } kRoots[] = {
-      {u"HKEY_LOCAL_MACHINE", u"HKLM", RegistryRoot::local_machine},
-      {u"HKEY_CURRENT_USER", u"HKCU", RegistryRoot::current_user},
-      {u"HKEY_CLASSES_ROOT", u"HKCR", RegistryRoot::classes_root},
-      {u"HKEY_USERS", u"HKU", RegistryRoot::users},
-  };
-  if (!path.empty() && path.front() == u'\\') path.remove_prefix(1);  // the wrapped form
-  std::size_t root_end = path.find(u'\\');
-  if (root_end == std::u16string_view::npos) return std::nullopt;
-  std::u16string_view root_name = path.substr(0, root_end);
-  std::u16string_view rest = path.substr(root_end + 1);
-  for (const auto& root : kRoots) {
-    if (!kv::iequals(root_name, root.long_name) && !kv::iequals(root_name, root.short_name)) continue;
-    std::size_t last = rest.rfind(u'\\');
-    if (last == std::u16string_view::npos) return RegistryValueLocation{root.root, {}, std::u16string(rest)};
-    return RegistryValueLocation{root.root, std::u16string(rest.substr(0, last)), std::u16string(rest.substr(last + 1))};
-  }
-  return std::nullopt;
 }
 
 std::u16string uninstall_key_failure_report(bool key_created, bool read_back_matches,

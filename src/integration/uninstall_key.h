@@ -18,6 +18,122 @@
 namespace integration {
 
 inline constexpr char16_t kUninstallKeyRoot[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// The names of the key's values.
+namespace key_value {
+inline constexpr char16_t kUninstallString[] = u"UninstallString";
+inline constexpr char16_t kQuietUninstallString[] = u"QuietUninstallString";
+inline constexpr char16_t kDisplayName[] = u"DisplayName";
+inline constexpr char16_t kInstallSource[] = u"InstallSource";
+inline constexpr char16_t kPublisher[] = u"Publisher";
+inline constexpr char16_t kBitness[] = u"Bitness";
+inline constexpr char16_t kDisplayVersion[] = u"DisplayVersion";
+inline constexpr char16_t kNoDowngradeBelow[] = u"NoDowngradeBelow";
+inline constexpr char16_t kDisplayIcon[] = u"DisplayIcon";
+inline constexpr char16_t kVersionMajor[] = u"VersionMajor";
+inline constexpr char16_t kVersionMinor[] = u"VersionMinor";
+inline constexpr char16_t kProductRegistry[] = u"ProductRegistry";
+inline constexpr char16_t kProductStartMenu[] = u"ProductStartMenu";
+inline constexpr char16_t kSharedPath[] = u"SharedPath";
+inline constexpr char16_t kProductFonts[] = u"ProductFonts";
+inline constexpr char16_t kProductFlags[] = u"ProductFlags";
+inline constexpr char16_t kProductFlags2[] = u"ProductFlags2";
+inline constexpr char16_t kUninstallBatch1[] = u"UninstallBatch1";
+inline constexpr char16_t kUninstallBatch2[] = u"UninstallBatch2";
+inline constexpr char16_t kSharedFiles[] = u"SharedFiles";
+inline constexpr char16_t kUninstallSubdir[] = u"UninstallSubdir";
+inline constexpr char16_t kAddToPathSubfolder[] = u"AddToPathSubfolder";
+inline constexpr char16_t kShortcutMode[] = u"ShortcutMode";
+inline constexpr char16_t kNotifyURL[] = u"NotifyURL";
+inline constexpr char16_t kSupportOffer[] = u"SupportOffer";
+inline constexpr char16_t kDesktopFolder[] = u"DesktopFolder";
+inline constexpr char16_t kEstimatedSize[] = u"EstimatedSize";
+inline constexpr char16_t kDisplayTitle[] = u"DisplayTitle";
+inline constexpr char16_t kTitleColor[] = u"TitleColor";
+inline constexpr char16_t kTitleSize[] = u"TitleSize";
+inline constexpr char16_t kTopColor[] = u"TopColor";
+inline constexpr char16_t kBottomColor[] = u"BottomColor";
+inline constexpr char16_t kMonoColor[] = u"MonoColor";
+inline constexpr char16_t kTitleShadow[] = u"TitleShadow";
+inline constexpr char16_t kTitlePosition[] = u"TitlePosition";
+inline constexpr char16_t kTitleFont[] = u"TitleFont";
+inline constexpr char16_t kTaskbarText[] = u"TaskbarText";
+inline constexpr char16_t kCopyrightText[] = u"CopyrightText";
+inline constexpr char16_t kCopyrightFont[] = u"CopyrightFont";
+inline constexpr char16_t kCopyrightSize[] = u"CopyrightSize";
+inline constexpr char16_t kCopyrightColor[] = u"CopyrightColor";
+inline constexpr char16_t kCopyrightPos[] = u"CopyrightPos";
+inline constexpr char16_t kBitmapSize[] = u"BitmapSize";
+inline constexpr char16_t kBitmapTPI[] = u"BitmapTPI";
+inline constexpr char16_t kStretchMode[] = u"StretchMode";
+inline constexpr char16_t kInstallLocation[] = u"InstallLocation";
+inline constexpr char16_t kInstallDate[] = u"InstallDate";
+}  // namespace key_value
+
+// The key's name: the settings' own, else the product's name.
+std::u16string uninstall_key_name(const setup::Settings& settings, std::u16string_view product_name);
+// The key below HKEY_LOCAL_MACHINE.
+std::u16string uninstall_key_path(std::u16string_view key_name);
+
+// The background window's look, as the key keeps it for the uninstaller.
+struct BackgroundLook {
+  std::u16string title;  // DisplayTitle
+  std::u16string title_size = u"1";
+  std::uint32_t title_color = 0;
+  bool title_color_set = false;  // else the system's window-text colour
+  std::uint32_t title_shadow = 1;
+  std::uint32_t top_color = 0;
+  bool top_color_set = false;  // else the system's window colour
+  std::uint32_t bottom_color = 0;
+  std::uint32_t mono_color = 1;
+  std::uint32_t title_position = 0;
+  std::string title_font;
+  std::u16string taskbar_text = u"Setup";
+  std::u16string copyright_text;
+  std::string copyright_font;
+  std::u16string copyright_size = u"0";
+  std::string copyright_color;
+  std::uint32_t copyright_position = 0;
+  // With ProductFlags bit 0x8000: "Installer Background.bmp" of the
+  // uninstall folder (set by the uninstaller, which knows that folder).
+  std::u16string background_bitmap;
+  std::int32_t bitmap_tpi = -1;
+  std::uint32_t stretch_mode = 0;
+  std::uint32_t bitmap_size = 0;
+};
+
+// What the key tells of an installed product: the uninstaller's whole
+// configuration, and what the next installation of the product reads.
+// 8-bit texts are in the system's ANSI code page.
+struct InstalledProduct {
+  std::u16string display_name;  // DisplayName; may be empty
+  std::u16string install_folder;
+  std::u16string display_version;
+  std::u16string publisher;
+  std::u16string uninstall_string;
+  std::u16string quiet_uninstall_string;
+  std::u16string no_downgrade_below;
+  std::uint32_t flags_low = 0;
+  std::uint32_t flags_high = 0;
+  std::uint32_t flags2 = 0;
+  bool product_64bit = false;  // Bitness 1
+  std::u16string uninstall_subdir;
+  std::u16string add_to_path_subfolder;
+  std::string product_fonts;
+  std::uint32_t shortcut_mode = 0;  // 1: shortcuts for all users
+  std::string notify_url;
+  std::u16string desktop_folder_name;
+  std::string support_offer;
+  std::u16string shared_path;
+  std::u16string product_start_menu;
+  std::string uninstall_batch1;
+  std::string uninstall_batch2;
+  std::string shared_files;
+  std::u16string product_registry;
+  BackgroundLook display;
+
+  bool has_low(std::uint32_t bit) const { return (flags_low & bit) != 0; }
+  bool has_high(std::uint32_t bit) const { return (flags_high & bit) != 0; }
+};
 
 enum class ValueKind {
   text,         // REG_SZ, written as UTF-16
@@ -95,18 +211,6 @@ std::string colour_text(std::uint32_t colour);
 
 // "/u:\"name\"".
 std::u16string uninstall_argument(std::u16string_view key_name);
-
-// A registry value named by a full path: root, key and value name (split at
-// the last backslash). Roots: HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
-// HKEY_CLASSES_ROOT and HKEY_USERS, long ("HKEY_LOCAL_MACHINE"), short
-// ("HKLM") or wrapped ("\HKLM\").
-enum class RegistryRoot { local_machine, current_user, classes_root, users };
-struct RegistryValueLocation {
-  RegistryRoot root = RegistryRoot::local_machine;
-  std::u16string key;
-  std::u16string value;
-};
-std::optional<RegistryValueLocation> registry_value_location(std::u16string_view path);
 
 // What the error report gets when the uninstall key could not be created or
 // its UninstallString did not read back as written; empty when all is well.

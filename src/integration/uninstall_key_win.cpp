@@ -2,9 +2,11 @@
 
 #include "install_log.h"
 #include "registry.h"
+#include "registry_path.h"
 #include "system_text_win.h"
 #include "text.h"
-#include "uninstall_key.h"
+#include "uninstall_key_win.h"
+#include "uninstall_records.h"
 #include "win_handles.h"
 
 namespace integration {
@@ -13,7 +15,7 @@ namespace {
 // Query, set, create subkey, enumerate, read control; no 64-bit view flag:
 // the process's own view, the one the uninstaller opens.
 constexpr REGSAM kAccess = 0x2000F;
-constexpr kv::RegView kView = kv::RegView::native32;
+constexpr kv::RegView kView = kUninstallKeyView;
 
 LONG write_value(HKEY key, const UninstallValue& value) {
   switch (value.kind) {
@@ -35,21 +37,12 @@ LONG write_value(HKEY key, const UninstallValue& value) {
   return ERROR_INVALID_PARAMETER;
 }
 
-HKEY root_key(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::local_machine: return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::current_user: return HKEY_CURRENT_USER;
-    case RegistryRoot::classes_root: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::users: return HKEY_USERS;
-  }
-  return HKEY_LOCAL_MACHINE;
-}
-
 void write_install_path_value(const std::u16string& path, const std::u16string& install_folder) {
-  std::optional<RegistryValueLocation> location = registry_value_location(path);
+  std::optional<kv::RegistryValuePath> location = kv::parse_registry_value_path(path);
   if (!location) return;
-  kv::UniqueRegKey key = kv::reg_create(root_key(location->root), location->key, kAccess, kView);
-  if (key) kv::reg_write_string(key.get(), location->value, install_folder);
+  for (const kv::HiveKey& hive_key : kv::keys_in_each_hive(location->key))
+    if (kv::UniqueRegKey key = kv::reg_create(hive_key.root, hive_key.key, kAccess, kView))
+      kv::reg_write_string(key.get(), location->value_name, install_folder);
 }
 
 }  // namespace
@@ -57,8 +50,7 @@ void write_install_path_value(const std::u16string& path, const std::u16string& 
 void write_uninstall_key(const std::u16string& key_name, const std::vector<UninstallValue>& values,
                          const std::u16string& install_path_value, const std::u16string& install_folder) {
   LONG error = ERROR_SUCCESS;
-  kv::UniqueRegKey key =
-      kv::reg_create(HKEY_LOCAL_MACHINE, std::u16string(kUninstallKeyRoot) + u"\\" + key_name, kAccess, kView, &error);
+  kv::UniqueRegKey key = kv::reg_create(HKEY_LOCAL_MACHINE, uninstall_key_path(key_name), kAccess, kView, &error);
   std::u16string kept_error;
   std::u16string uninstall_string;
   if (!key) kept_error = system_error_text(DWORD(error));
@@ -71,7 +63,7 @@ void write_uninstall_key(const std::u16string& key_name, const std::vector<Unins
       target = subkey.get();
     }
     if (target) rc = write_value(target, value);
-    if (value.subkey.empty() && value.name == u"UninstallString") {
+    if (value.subkey.empty() && value.name == key_value::kUninstallString) {
       uninstall_string = value.text;
       if (rc != ERROR_SUCCESS) kept_error = system_error_text(DWORD(rc));
     }
@@ -83,9 +75,88 @@ void write_uninstall_key(const std::u16string& key_name, const std::vector<Unins
   }
   if (!install_path_value.empty()) write_install_path_value(install_path_value, install_folder);
 
-  bool matches = key && kv::reg_read_string(key.get(), u"UninstallString").value_or(u"") == uninstall_string;
+  bool matches =
+      key && kv::reg_read_string(key.get(), key_value::kUninstallString).value_or(u"") == uninstall_string;
   std::u16string report = uninstall_key_failure_report(bool(key), matches, kept_error);
   if (!report.empty()) engine::error_report_append(report);
+}
+
+kv::UniqueRegKey open_uninstall_key(std::u16string_view key_name, REGSAM access, LONG* error) {
+  return kv::reg_open(HKEY_LOCAL_MACHINE, uninstall_key_path(key_name), access, kView, error);
+}
+
+namespace {
+
+std::u16string read_text(HKEY key, const char16_t* name) {
+  return kv::reg_read_string(key, name).value_or(std::u16string());
+}
+std::string read_narrow(HKEY key, const char16_t* name) { return kv::utf16_to_ansi(read_text(key, name)); }
+std::uint32_t read_number(HKEY key, const char16_t* name, std::uint32_t fallback) {
+  return kv::reg_read_dword(key, name).value_or(fallback);
+}
+
+BackgroundLook read_background_look(HKEY key) {
+  namespace v = key_value;
+  BackgroundLook d;
+  d.title = read_text(key, v::kDisplayTitle);
+  if (auto size = kv::reg_read_string(key, v::kTitleSize)) d.title_size = *size;
+  if (auto colour = kv::reg_read_dword(key, v::kTitleColor)) {
+    d.title_color = *colour;
+    d.title_color_set = true;
+  }
+  d.title_shadow = read_number(key, v::kTitleShadow, 1);
+  if (auto colour = kv::reg_read_dword(key, v::kTopColor)) {
+    d.top_color = *colour;
+    d.top_color_set = true;
+  }
+  d.bottom_color = read_number(key, v::kBottomColor, 0);
+  d.mono_color = read_number(key, v::kMonoColor, 1);
+  d.title_position = read_number(key, v::kTitlePosition, 0);
+  d.title_font = read_narrow(key, v::kTitleFont);
+  if (auto taskbar = kv::reg_read_string(key, v::kTaskbarText)) d.taskbar_text = *taskbar;
+  d.copyright_text = read_text(key, v::kCopyrightText);
+  d.copyright_font = read_narrow(key, v::kCopyrightFont);
+  if (auto size = kv::reg_read_string(key, v::kCopyrightSize)) d.copyright_size = *size;
+  d.copyright_color = read_narrow(key, v::kCopyrightColor);
+  d.copyright_position = read_number(key, v::kCopyrightPos, 0);
+  d.bitmap_tpi = static_cast<std::int32_t>(read_number(key, v::kBitmapTPI, 0xFFFFFFFF));
+  d.stretch_mode = read_number(key, v::kStretchMode, 0);
+  d.bitmap_size = read_number(key, v::kBitmapSize, 0);
+  return d;
+}
+
+}  // namespace
+
+InstalledProduct read_installed_product(HKEY key) {
+  namespace v = key_value;
+  InstalledProduct p;
+  p.display_name = read_text(key, v::kDisplayName);
+  p.install_folder = read_text(key, v::kInstallLocation);
+  p.display_version = read_text(key, v::kDisplayVersion);
+  p.publisher = read_text(key, v::kPublisher);
+  p.uninstall_string = read_text(key, v::kUninstallString);
+  p.quiet_uninstall_string = read_text(key, v::kQuietUninstallString);
+  p.no_downgrade_below = read_text(key, v::kNoDowngradeBelow);
+  uninstall::FlagWords flags = uninstall::parse_product_flags(read_text(key, v::kProductFlags));
+  p.flags_low = flags.low;
+  p.flags_high = flags.high;
+  p.flags2 = uninstall::parse_product_flags2(read_text(key, v::kProductFlags2));
+  p.product_64bit = read_number(key, v::kBitness, 0) == 1;
+  p.uninstall_subdir = read_text(key, v::kUninstallSubdir);
+  p.add_to_path_subfolder = read_text(key, v::kAddToPathSubfolder);
+  p.product_fonts = read_narrow(key, v::kProductFonts);
+  p.shortcut_mode = read_number(key, v::kShortcutMode, 0);
+  p.notify_url = read_narrow(key, v::kNotifyURL);
+  p.desktop_folder_name = read_text(key, v::kDesktopFolder);
+  p.support_offer = read_narrow(key, v::kSupportOffer);
+  p.shared_path = read_text(key, v::kSharedPath);
+  p.product_start_menu = read_text(key, v::kProductStartMenu);
+  p.uninstall_batch1 = read_narrow(key, v::kUninstallBatch1);
+  p.uninstall_batch2 = read_narrow(key, v::kUninstallBatch2);
+  p.shared_files = read_narrow(key, v::kSharedFiles);
+  p.product_registry = read_text(key, v::kProductRegistry);
+  p.display = read_background_look(key);
+  return p;
 }
 
 }  // namespace integration

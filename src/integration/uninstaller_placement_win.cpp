@@ -4,6 +4,7 @@
 #include "engine_run.h"
 #include "file_io_win.h"
 #include "file_system_win.h"
+#include "folders_win.h"
 #include "icon_resources.h"
 #include "install_log.h"
 #include "installation_data.h"
@@ -11,6 +12,7 @@
 #include "overwrite_decision.h"
 #include "path_variables.h"
 #include "path_variables_resolve.h"
+#include "paths.h"
 #include "pe_edit.h"
 #include "pe_image.h"
 #include "reboot_operations.h"
@@ -31,9 +33,6 @@ std::u16string running_file() {
   return setup::run.installation.path.empty() ? kv::module_file_name() : setup::run.installation.path;
 }
 
-std::u16string key_name() {
-  return setup::run.settings.uninstall_key_name.empty() ? engine::run.paths.product_name : setup::run.settings.uninstall_key_name;
-}
 
 // Sets the modification time the author chose for the uninstaller, when set.
 void apply_uninstaller_time(const std::u16string& path) {
@@ -52,7 +51,7 @@ bool write_uninstaller_image(const std::u16string& path, std::span<const std::ui
   request.destination = path;
   request.data = image;
   request.time = setup::run.settings.uninstaller_file_time;
-  request.existed = path_exists(path);
+  request.existed = kv::path_exists(path);
   return engine::write_replacing_file(request).written;
 }
 
@@ -103,10 +102,10 @@ void prepare_uninstaller() {
   if (!setup::run.settings.ProductFlags.has_low(setup::flags_low::kRegisterUninstaller)) return;
   const std::u16string& folder = engine::run.paths.uninstall_dir;
   run.uninstaller.path = uninstaller_path(folder);
-  run.uninstaller.argument = uninstall_argument(key_name());
+  run.uninstaller.argument = uninstall_argument(uninstall_key_name(setup::run.settings, engine::run.paths.product_name));
   run.uninstaller.icon.clear();
   if (setup::run.settings.uninstaller_icon.empty()) return;
-  std::u16string icon = engine::join_path(folder, kUninstallerIconName);
+  std::u16string icon = kv::join_path(folder, kUninstallerIconName);
   if (DWORD error = write_whole_file(icon, setup::run.settings.uninstaller_icon); error != ERROR_SUCCESS) {
     engine::log_wide_pieces({u"Failed to install uninstaller icon to ", icon, u"\r\n", system_error_text(error), u"\r\n"});
     return;

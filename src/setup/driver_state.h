@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "wow64_redirection.h"
+
 namespace setup {
 
 // Install types; each is also the number of the localised string that names it.
@@ -22,7 +24,6 @@ struct DriverState {
   // From the product's uninstall key, when an uninstaller is registered.
   std::u16string existing_folder;
   std::u16string installed_version;
-  std::u16string installed_shared_files;
   std::u16string installed_start_menu;
   std::u16string no_downgrade_below;
   std::u16string uninstall_string;
@@ -38,8 +39,7 @@ struct DriverState {
 
   std::uint64_t required_space = 0;  // bytes bound for the installation folder's drive
   bool reboot_requested = false;     // the answer to the restart question
-  bool redirection_disabled = false; // file-system redirection off for a 64-bit product
-  void* redirection_cookie = nullptr;
+  kv::Wow64RedirectionOff redirection;  // off for a 64-bit product's files
   std::int64_t restore_point_sequence = 0;  // committed by the completion
 
   // The uninstaller's executable image when it is built without the

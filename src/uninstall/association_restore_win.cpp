@@ -6,6 +6,7 @@
 #include "association_restore.h"
 #include "registry.h"
 #include "uninstaller_win.h"
+#include "wow64_redirection.h"
 
 namespace uninstall::detail {
 namespace {
@@ -59,7 +60,7 @@ void restore_file_associations() {
   if (records.empty()) return;
   RegistryClasses classes;
   restore_associations(records, backup_value_name(uninstall_run.display_name), classes);
-  RedirectionPause pause;
+  kv::Wow64RedirectionPause pause;
   SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 

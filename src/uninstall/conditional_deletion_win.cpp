@@ -7,6 +7,7 @@
 #include "install_log.h"
 #include "kv_core.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "reboot_operations.h"
 #include "removal_order.h"
 #include "uninstaller_win.h"
@@ -22,7 +23,7 @@ class RunFiles final : public ConditionalFiles {
   std::u16string expand_pattern(const std::string& marked_pattern) override {
     std::u16string pattern = kv::from_marked(marked_pattern);
     engine::expand_path_variables(pattern);
-    if (!is_absolute_path(pattern)) pattern = join_folder(engine::run.paths.install_dir, pattern);
+    if (!kv::is_absolute_path(pattern)) pattern = kv::join_path(engine::run.paths.install_dir, pattern);
     return pattern;
   }
 
@@ -35,7 +36,7 @@ class RunFiles final : public ConditionalFiles {
     if (!find) return files;
     do {
       if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        files.push_back(join_folder(folder, kv::from_wide(found.cFileName)));
+        files.push_back(kv::join_path(folder, kv::from_wide(found.cFileName)));
     } while (FindNextFileW(find.get(), &found));
     return files;
   }

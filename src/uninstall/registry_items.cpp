@@ -1,29 +1,13 @@
 #include "registry_items.h"
 
 #include <algorithm>
-#include <array>
 
 #include "csv.h"
+#include "registry_path.h"
 #include "text.h"
 
 namespace uninstall {
 namespace {
-
-struct RootName {
-  std::u16string_view long_name;
-  std::u16string_view short_name;
-  RegistryRoot root;
-};
-
-constexpr std::array<RootName, 7> kRoots = {{
-    {u"HKEY_LOCAL_MACHINE", u"HKLM", RegistryRoot::local_machine},
-    {u"HKEY_CURRENT_USER", u"HKCU", RegistryRoot::current_user},
-    {u"HKEY_CLASSES_ROOT", u"HKCR", RegistryRoot::classes_root},
-    {u"HKEY_USERS", u"HKU", RegistryRoot::users},
-    {u"HKEY_CURRENT_CONFIG", u"HKCC", RegistryRoot::current_config},
-    {u"HKEY_DYN_DATA", u"HKDD", RegistryRoot::dyn_data},
-    {u"HKAU", u"HKAU", RegistryRoot::all_users},
-}};
 
 constexpr std::size_t kProductKeyParentLimit = 20;
 
@@ -64,29 +48,6 @@ std::vector<std::u16string_view> lines_of(std::u16string_view text) {
 
 }  // namespace
 
-std::optional<RegistryPath> parse_registry_path(std::u16string_view path) {
-  std::u16string_view rest = path;
-  if (rest.starts_with(u'\\')) rest.remove_prefix(1);
-  std::size_t cut = rest.find(u'\\');
-  std::u16string_view root = rest.substr(0, cut);
-  for (const RootName& name : kRoots) {
-    if (!kv::iequals(root, name.long_name) && !kv::iequals(root, name.short_name)) continue;
-    std::u16string_view key = cut == std::u16string_view::npos ? std::u16string_view() : rest.substr(cut + 1);
-    while (key.starts_with(u'\\')) key.remove_prefix(1);
-    while (key.ends_with(u'\\')) key.remove_suffix(1);
-    return RegistryPath{name.root, std::u16string(key)};
-  }
-  return std::nullopt;
-}
-
-std::optional<RegistryValuePath> parse_registry_value_path(std::u16string_view path) {
-  std::size_t cut = path.find_last_of(u'\\');
-  if (cut == std::u16string_view::npos) return std::nullopt;
-  auto key = parse_registry_path(path.substr(0, cut));
-  if (!key || key->key.empty()) return std::nullopt;
-  return RegistryValuePath{std::move(*key), std::u16string(path.substr(cut + 1))};
-}
-
 std::vector<RegistryUndo> registry_items_to_undo(std::u16string_view entry_list) {
   std::vector<RegistryUndo> values, keys;
   for (std::u16string_view line : lines_of(entry_list)) {
@@ -94,12 +55,12 @@ std::vector<RegistryUndo> registry_items_to_undo(std::u16string_view entry_list)
     if (fields.size() == 1) {
       std::u16string_view key_path = trim(fields[0]);
       if (std::count(key_path.begin(), key_path.end(), u'\\') <= 1) continue;
-      auto key = parse_registry_path(key_path);
+      auto key = kv::parse_registry_key_path(key_path);
       if (key && !key->key.empty()) keys.push_back({RegistryUndo::remove_key_if_empty, std::move(*key), {}});
     } else if (fields.size() == 5) {
       long long action = leading_number(fields[4]);
       if (action != 2 && action != 3 && action != 5) continue;
-      auto key = parse_registry_path(trim(fields[0]));
+      auto key = kv::parse_registry_key_path(trim(fields[0]));
       if (key && !key->key.empty()) values.push_back({RegistryUndo::remove_value, std::move(*key), fields[1]});
     }
   }

@@ -7,33 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "registry_path.h"
+
 namespace uninstall {
-
-enum class RegistryRoot { local_machine, current_user, classes_root, users, current_config, dyn_data, all_users };
-
-// A key path: its root and the subkey path below it.
-struct RegistryPath {
-  RegistryRoot root = RegistryRoot::local_machine;
-  std::u16string key;
-  bool operator==(const RegistryPath&) const = default;
-};
-
-// "HKEY_LOCAL_MACHINE\...", "HKLM\..." or "\HKLM\..." (any letter case); the
-// pseudo-root "\HKAU\" stands for the hive of every user. Nothing for an
-// unknown root.
-std::optional<RegistryPath> parse_registry_path(std::u16string_view path);
-
-// A path whose last component is a value name: the key and the name.
-struct RegistryValuePath {
-  RegistryPath key;
-  std::u16string value_name;
-};
-std::optional<RegistryValuePath> parse_registry_value_path(std::u16string_view path);
 
 // What the uninstaller undoes of the author's registry entry list.
 struct RegistryUndo {
   enum Kind { remove_value, remove_key_if_empty } kind = remove_value;
-  RegistryPath key;
+  kv::RegistryKeyPath key;
   std::u16string value_name;
   bool operator==(const RegistryUndo&) const = default;
 };

@@ -9,21 +9,6 @@
 
 namespace uninstall {
 
-// The path without its trailing backslashes.
-std::u16string without_trailing_backslash(std::u16string_view path);
-// The same folder: ASCII letter case and trailing backslashes ignored.
-bool same_folder(std::u16string_view a, std::u16string_view b);
-// `folder` itself or a folder inside it.
-bool folder_is_within(std::u16string_view folder, std::u16string_view ancestor);
-// `base` + "\" + `name`, without doubling a backslash.
-std::u16string join_folder(std::u16string_view base, std::u16string_view name);
-
-// "C:\..." or "\\server\...".
-bool is_absolute_path(std::u16string_view path);
-
-// A drive root or less ("C:\", "C:", "\"): never removed.
-bool is_drive_root_or_shorter(std::u16string_view path);
-
 // The removal list's directories, longest path first; equal lengths keep
 // their order.
 void sort_longest_first(std::vector<std::u16string>& directories);

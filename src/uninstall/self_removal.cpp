@@ -1,5 +1,6 @@
 #include "self_removal.h"
 
+#include "paths.h"
 #include "removal_order.h"
 #include "text.h"
 
@@ -20,16 +21,16 @@ std::u16string self_removal_batch_text(std::u16string_view own_path, std::u16str
   text += u"if exist \"" + own + u"\" goto Repeat\r\n";
   text += u"CHOICE /T 3 /D Y\r\n";
 
-  std::u16string subfolder = without_trailing_backslash(uninstall_subdir);
+  std::u16string subfolder = kv::without_trailing_separators(uninstall_subdir);
   while (!subfolder.empty() && (subfolder.front() == u'\\' || subfolder.front() == u'/')) subfolder.erase(0, 1);
   for (int lines = 0; !subfolder.empty() && lines < kSelfRemovalFolderLimit; ++lines) {
-    text += quoted_line(u"rd", join_folder(install_folder, subfolder));
+    text += quoted_line(u"rd", kv::join_path(install_folder, subfolder));
     std::size_t cut = subfolder.find_last_of(u"\\/");
     if (cut == std::u16string::npos) break;
-    subfolder = without_trailing_backslash(std::u16string_view(subfolder).substr(0, cut));
+    subfolder = kv::without_trailing_separators(std::u16string_view(subfolder).substr(0, cut));
   }
 
-  text += quoted_line(u"rd", without_trailing_backslash(install_folder));
+  text += quoted_line(u"rd", kv::without_trailing_separators(install_folder));
   text += quoted_line(u"del", batch_path);
   return text;
 }

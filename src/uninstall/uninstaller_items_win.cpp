@@ -4,13 +4,18 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
+#include "child_process.h"
 #include "crash_guard.h"
 #include "file_install_lists.h"
+#include "folders_win.h"
 #include "install_log.h"
 #include "kv_core.h"
 #include "os_version.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "pending_cleanup.h"
+#include "registry.h"
+#include "registry_path.h"
 #include "removal_order.h"
 #include "shared_files.h"
 #include "uninstall_records.h"
@@ -18,11 +23,10 @@
 #include "progress_window.h"
 #include "uninstaller_win.h"
 #include "win_handles.h"
+#include "wow64_redirection.h"
 
 namespace uninstall::detail {
 namespace {
-
-using namespace uninstall_flags;
 
 // The counts and the font list live in the process's own view, where the
 // installation wrote them.
@@ -39,31 +43,16 @@ std::u16string system_folder() {
 // A removal-list line's first character when it is not a file.
 bool is_record_kind(char c) { return c == '~' || c == '!' || c == '^' || c == '*'; }
 
-std::u16string file_name_of(std::u16string_view path) {
-  std::size_t cut = path.find_last_of(u"\\/");
-  return std::u16string(cut == std::u16string_view::npos ? path : path.substr(cut + 1));
-}
-
 // Runs a program hidden and waits for it; its exit code, or nothing when it
 // could not be started.
-std::optional<DWORD> run_hidden_and_wait(std::u16string command_line) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, kv::as_wide(command_line), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process))
-    return std::nullopt;
-  kv::UniqueHandle process_handle(process.hProcess), thread(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
-  return code;
+std::optional<DWORD> run_hidden_and_wait(const std::u16string& command_line) {
+  kv::ChildProcess program = kv::ChildProcess::start(command_line, {.hidden = true});
+  if (!program || !program.wait()) return std::nullopt;
+  return program.exit_code();
 }
 
 void unregister_com_server(const std::u16string& path) {
-  std::u16string command = u"\"" + join_folder(system_folder(), u"regsvr32.exe") + u"\" /s /u \"" + path + u"\"";
+  std::u16string command = u"\"" + kv::join_path(system_folder(), u"regsvr32.exe") + u"\" /s /u \"" + path + u"\"";
   std::optional<DWORD> code = run_hidden_and_wait(command);
   if (code && *code == 0) return;
   // The server's own entry, guarded: it is foreign code.
@@ -123,25 +112,24 @@ DWORD uninstall_msi_package(MsiLibrary& msi, const MsiRecord& record) {
   return result;
 }
 
-void remove_registry_value(const RegistryValuePath& value, kv::RegView view) {
-  for_each_hive(value.key, [&](HKEY root, const std::u16string& key) {
-    if (kv::UniqueRegKey open = kv::reg_open(root, key, KEY_SET_VALUE, view))
+void remove_registry_value(const kv::RegistryValuePath& value, kv::RegView view) {
+  for (const kv::HiveKey& key : kv::keys_in_each_hive(value.key))
+    if (kv::UniqueRegKey open = kv::reg_open(key.root, key.key, KEY_SET_VALUE, view))
       kv::reg_delete_value(open.get(), value.value_name);
-  });
 }
 
 void remove_registry_tree(const std::u16string& path, kv::RegView view) {
-  auto key = parse_registry_path(path);
+  auto key = kv::parse_registry_key_path(path);
   if (!key || key->key.empty()) return;
-  for_each_hive(*key, [&](HKEY root, const std::u16string& subkey) { kv::reg_delete_tree(root, subkey, view); });
+  for (const kv::HiveKey& subkey : kv::keys_in_each_hive(*key)) kv::reg_delete_tree(subkey.root, subkey.key, view);
 }
 
 void remove_file_record(const std::string& line, std::size_t position, std::size_t count) {
   std::u16string path = kv::from_marked(line);
   show_path(path);
   progress(11 + static_cast<int>(81 * position / count));
-  if (!path_exists(path)) return;
-  if (delete_file(path) == ERROR_SUCCESS) {
+  if (!kv::path_exists(path)) return;
+  if (kv::delete_file(path) == ERROR_SUCCESS) {
     uninstall_run.deleted_files.insert(engine::path_set_key(path));
     return;
   }
@@ -162,13 +150,13 @@ void remove_fonts(HKEY uninstall_key) {
   std::u16string font_folder = engine::path_variable(engine::PathVar::FontDir);
   bool any_removed = false;
   for (const FontRecord& font : fonts) {
-    if (!automatic() && uninstall_run.has_low(kAskBeforeRemovingFonts) &&
+    if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingFonts) &&
         !ask(kv::fill_format(text(56), {font.name}), text(57)))
       continue;
     if (font_list) kv::reg_delete_value(font_list.get(), font.name);
-    std::u16string file = is_absolute_path(font.file_name) ? font.file_name : join_folder(font_folder, font.file_name);
+    std::u16string file = kv::is_absolute_path(font.file_name) ? font.file_name : kv::join_path(font_folder, font.file_name);
     if (!RemoveFontResourceW(kv::as_wide(font.file_name))) RemoveFontResourceW(kv::as_wide(file));
-    delete_file(file);
+    kv::delete_file(file);
     any_removed = true;
   }
   kv::reg_write_string(uninstall_key, u"ProductFonts", u"");
@@ -180,7 +168,7 @@ void remove_shared_files(HKEY uninstall_key) {
   // Without shared files the counts are not needed: a system without the
   // counts' key is no failure then.
   if (files.empty()) {
-    kv::reg_delete_value(uninstall_key, u"SharedFiles");
+    kv::reg_delete_value(uninstall_key, integration::key_value::kSharedFiles);
     return;
   }
   kv::UniqueRegKey counts =
@@ -200,17 +188,17 @@ void remove_shared_files(HKEY uninstall_key) {
     if (file.kind == SharedFileKind::com_server) unregister_com_server(file.path);
     if (file.kind == SharedFileKind::type_library) unregister_type_library(file.path);
     wizard::activate_progress_window();
-    if (!path_exists(file.path)) continue;
-    if (!automatic() && uninstall_run.has_low(kAskBeforeRemovingSharedFiles) &&
+    if (!kv::path_exists(file.path)) continue;
+    if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
         !ask(kv::fill_format(text(35), {file.path}), text(59)))
       continue;
-    delete_file(file.path);
+    kv::delete_file(file.path);
   }
-  kv::reg_delete_value(uninstall_key, u"SharedFiles");
+  kv::reg_delete_value(uninstall_key, integration::key_value::kSharedFiles);
 }
 
 void unpin_taskbar_items() {
-  RedirectionPause pause;
+  kv::Wow64RedirectionPause pause;
   for (const std::string& line : uninstall_data.removal_lines) {
     if (line.empty() || is_record_kind(line[0]) || line.find("\\User Pinned\\") == std::string::npos) continue;
     std::u16string path = kv::from_marked(line);
@@ -225,7 +213,7 @@ void remove_msi_packages() {
   uninstall_data.msi.clear();
   if (lines.empty()) return;
   step_start(108);
-  RedirectionPause pause;
+  kv::Wow64RedirectionPause pause;
   MsiLibrary msi;
   for (const std::string& line : lines) {
     std::optional<MsiRecord> record = parse_msi_line(line);
@@ -234,7 +222,7 @@ void remove_msi_packages() {
     if (result == ERROR_SUCCESS) continue;
     // Removed, but the system must restart to finish.
     if (result == ERROR_SUCCESS_REBOOT_REQUIRED || result == ERROR_SUCCESS_REBOOT_INITIATED) {
-      uninstall_run.flags_high |= kHighRestart;
+      uninstall_run.flags_high |= setup::flags_high::kUninstallRestart;
       continue;
     }
     engine::error_report_append(u"Failed to uninstall " + record->package + u", code " + kv::to_u16(result) + u": " +
@@ -256,7 +244,7 @@ void walk_removal_list() {
         uninstall_run.directories.push_back(kv::from_marked(rest));
         break;
       case '!':
-        if (auto value = parse_registry_value_path(kv::from_marked(rest))) remove_registry_value(*value, process_view);
+        if (auto value = kv::parse_registry_value_path(kv::from_marked(rest))) remove_registry_value(*value, process_view);
         break;
       case '^':
         remove_registry_tree(kv::from_marked(rest), process_view);
@@ -278,13 +266,13 @@ void remove_directories() {
     for (const std::u16string& folder :
          removal_chain(directory, uninstall_run.install_folder, kDirectoryChainLimit)) {
       show_path(folder);
-      if (remove_empty_folder(folder) != ERROR_SUCCESS) break;
+      if (kv::remove_empty_folder(folder) != ERROR_SUCCESS) break;
     }
   }
   // A folder still there (it holds a file that could not be deleted) stays
   // on the list, so that the next run removes it too.
   for (const std::u16string& directory : uninstall_run.directories)
-    if (path_exists(directory)) add_to_removal_list_w(uninstall_data, directory, RemovalKind::directory);
+    if (kv::path_exists(directory)) add_to_removal_list_w(uninstall_data, directory, RemovalKind::directory);
 }
 
 void remove_start_menu_folder() {
@@ -292,7 +280,7 @@ void remove_start_menu_folder() {
   std::u16string programs =
       engine::path_variable(uninstall_run.shortcut_mode == 1 ? PathVar::SMProgramsAllDir : PathVar::SMProgramsDir);
   for (const std::u16string& folder : start_menu_chain(programs, uninstall_run.product_start_menu))
-    if (remove_empty_folder(folder) != ERROR_SUCCESS) break;
+    if (kv::remove_empty_folder(folder) != ERROR_SUCCESS) break;
 }
 
 void remove_product_registry(HKEY uninstall_key) {
@@ -309,21 +297,21 @@ void remove_product_registry(HKEY uninstall_key) {
     }
   };
   remove_under(HKEY_LOCAL_MACHINE, u"");
-  for (const std::u16string& hive : user_hives()) remove_under(HKEY_USERS, hive + u"\\");
-  kv::reg_delete_value(uninstall_key, u"ProductRegistry");
+  for (const std::u16string& hive : kv::user_hives()) remove_under(HKEY_USERS, hive + u"\\");
+  kv::reg_delete_value(uninstall_key, integration::key_value::kProductRegistry);
 }
 
 void remove_registry_items() {
   if (uninstall_data.registry_items.empty()) return;
   const kv::RegView view = product_view();
   for (const RegistryUndo& item : registry_items_to_undo(uninstall_data.registry_items)) {
-    for_each_hive(item.key, [&](HKEY root, const std::u16string& key) {
+    for (const kv::HiveKey& key : kv::keys_in_each_hive(item.key)) {
       if (item.kind == RegistryUndo::remove_key_if_empty) {
-        delete_key_if_empty(root, key, view);
-      } else if (kv::UniqueRegKey open = kv::reg_open(root, key, KEY_SET_VALUE, view)) {
+        delete_key_if_empty(key.root, key.key, view);
+      } else if (kv::UniqueRegKey open = kv::reg_open(key.root, key.key, KEY_SET_VALUE, view)) {
         kv::reg_delete_value(open.get(), item.value_name);
       }
-    });
+    }
   }
 }
 
@@ -335,7 +323,7 @@ void remove_firewall_exceptions() {
     if (!record->is_port) {
       program = record->program;
       engine::expand_path_variables(program);
-      if (!is_absolute_path(program)) program = join_folder(uninstall_run.install_folder, program);
+      if (!kv::is_absolute_path(program)) program = kv::join_path(uninstall_run.install_folder, program);
     }
     integration::remove_firewall_exception(*record, program);
   }
@@ -344,7 +332,7 @@ void remove_firewall_exceptions() {
 void remove_driver_packages() {
   std::vector<std::string_view> lines = section_lines(uninstall_data.inf);
   if (lines.empty()) return;
-  RedirectionPause pause;
+  kv::Wow64RedirectionPause pause;
   kv::UniqueModule setupapi(LoadLibraryW(L"Setupapi.dll"));
   using UninstallOemInf = BOOL(WINAPI*)(PCWSTR, DWORD, PVOID);
   auto uninstall_inf = setupapi ? reinterpret_cast<UninstallOemInf>(reinterpret_cast<void*>(
@@ -356,13 +344,13 @@ void remove_driver_packages() {
     DWORD attributes = GetFileAttributesW(kv::as_wide(path));
     if (attributes != INVALID_FILE_ATTRIBUTES)
       SetFileAttributesW(kv::as_wide(path), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
-    std::u16string name = file_name_of(path);
+    std::u16string name = kv::file_name_of(path);
     kv::crash_guard([&] { uninstall_inf(kv::as_wide(name), kForceDelete, nullptr); });
   }
 }
 
 void delete_installation_folder() {
-  if (!uninstall_run.has_low(kDeleteInstallationFolder)) return;
+  if (!uninstall_run.has_low(setup::flags_low::kDeleteInstallationFolder)) return;
   if (!may_delete_whole_folder(uninstall_run.install_folder, protected_folders())) return;
   delete_folder_tree(uninstall_run.install_folder);
 }

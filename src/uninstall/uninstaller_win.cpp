@@ -6,17 +6,20 @@
 
 #include "background_window.h"
 #include "batch_runner.h"
+#include "child_process.h"
 #include "close_applications.h"
 #include "conditional_deletion.h"
 #include "dialogs.h"
 #include "engine_run.h"
 #include "exit_routine.h"
+#include "folders_win.h"
 #include "install_log.h"
 #include "installer_ui.h"
 #include "kv_core.h"
 #include "pages.h"
 #include "path_environment.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "pending_cleanup.h"
 #include "registry.h"
 #include "progress_window.h"
@@ -26,10 +29,11 @@
 #include "run_state.h"
 #include "system_restart.h"
 #include "uninstall_data_file.h"
-#include "uninstall_key.h"
+#include "uninstall_key_win.h"
 #include "uninstall_records.h"
 #include "uninstaller_win.h"
 #include "win_handles.h"
+#include "wow64_redirection.h"
 
 namespace uninstall {
 
@@ -38,12 +42,6 @@ UninstallRun uninstall_run;
 namespace detail {
 namespace {
 
-using namespace uninstall_flags;
-
-const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyRoot) + u"\\";
-// The uninstall key lives in the process's own view: the completion writes
-// it there.
-constexpr kv::RegView kKeyView = kv::RegView::native32;
 constexpr REGSAM kReadWrite = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS;
 constexpr DWORD kMinimumStepMilliseconds = 700;
 constexpr DWORD kStepWaitSlice = 50;
@@ -51,34 +49,16 @@ constexpr DWORD kStepWaitSlice = 50;
 // What the run holds between its phases.
 struct RunHandles {
   kv::UniqueRegKey key;  // the uninstall key, read and write
-  std::u16string key_path;
   std::u16string data_path;  // Uninstall.DAT
-  PVOID redirection = nullptr;
-  bool redirection_disabled = false;
+  kv::Wow64RedirectionOff redirection;  // off for a 64-bit product's files
   DWORD step_started = 0;
 };
 RunHandles g_run;
 
-void pump_messages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-std::u16string read_wide(HKEY key, const char16_t* name) {
-  return kv::reg_read_string(key, name).value_or(std::u16string());
-}
-std::string read_narrow(HKEY key, const char16_t* name) { return kv::utf16_to_ansi(read_wide(key, name)); }
-std::uint32_t read_number(HKEY key, const char16_t* name, std::uint32_t fallback) {
-  return kv::reg_read_dword(key, name).value_or(fallback);
-}
-
 // The common error box of the opening: shown unless automatic (then only
 // with the flag that asks for it); a text not shown goes to the trace.
 void opening_error(const std::u16string& message) {
-  if (!setup::run.modes.automatic || uninstall_run.has_high(kHighErrorBoxWhenAutomatic)) {
+  if (!setup::run.modes.automatic || uninstall_run.has_high(setup::flags_high::kUninstallErrorsWhenAutomatic)) {
     std::u16string caption = text(21);
     kv::message_box(message, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR, wizard::message_owner());
   } else {
@@ -93,63 +73,19 @@ std::u16string default_caption() {
   return title.empty() ? uninstall_run.display_name : title;
 }
 
-void read_display_settings(HKEY key) {
-  wizard::BackgroundLook& d = uninstall_run.display;
-  d = wizard::BackgroundLook{};
-  d.title = read_wide(key, u"DisplayTitle");
-  if (auto size = kv::reg_read_string(key, u"TitleSize")) d.title_size = *size;
-  if (auto colour = kv::reg_read_dword(key, u"TitleColor")) {
-    d.title_color = *colour;
-    d.title_color_set = true;
-  }
-  d.title_shadow = read_number(key, u"TitleShadow", 1);
-  if (auto colour = kv::reg_read_dword(key, u"TopColor")) {
-    d.top_color = *colour;
-    d.top_color_set = true;
-  }
-  d.bottom_color = read_number(key, u"BottomColor", 0);
-  d.mono_color = read_number(key, u"MonoColor", 1);
-  d.title_position = read_number(key, u"TitlePosition", 0);
-  d.title_font = read_narrow(key, u"TitleFont");
-  if (auto taskbar = kv::reg_read_string(key, u"TaskbarText")) d.taskbar_text = *taskbar;
-  d.copyright_text = read_wide(key, u"CopyrightText");
-  d.copyright_font = read_narrow(key, u"CopyrightFont");
-  if (auto size = kv::reg_read_string(key, u"CopyrightSize")) d.copyright_size = *size;
-  d.copyright_color = read_narrow(key, u"CopyrightColor");
-  d.copyright_position = read_number(key, u"CopyrightPos", 0);
-  d.display_version = read_narrow(key, u"DisplayVersion");
-  if (uninstall_run.has_low(kBackgroundBitmap)) {
-    d.background_bitmap = join_folder(uninstall_run.uninstall_folder, u"Installer Background.bmp");
-    d.bitmap_tpi = static_cast<std::int32_t>(read_number(key, u"BitmapTPI", 0xFFFFFFFF));
-    d.stretch_mode = read_number(key, u"StretchMode", 0);
-    d.bitmap_size = read_number(key, u"BitmapSize", 0);
-  }
-}
-
-void read_other_values(HKEY key) {
+// The folders the key's values name, and the path variables of the run:
+// its batches, firewall programs and conditional patterns see the
+// installation's folders.
+void complete_run_values() {
   UninstallRun& run = uninstall_run;
-  run.uninstall_subdir = read_wide(key, u"UninstallSubdir");
-  run.uninstall_folder = join_folder(run.install_folder, without_trailing_backslash(run.uninstall_subdir));
-  run.add_to_path_subfolder = read_wide(key, u"AddToPathSubfolder");
-  run.product_fonts = read_narrow(key, u"ProductFonts");
-  run.shortcut_mode = read_number(key, u"ShortcutMode", 0);
-  run.notify_url = read_narrow(key, u"NotifyURL");
-  run.support_offer = read_narrow(key, u"SupportOffer");
-  run.shared_path = read_wide(key, u"SharedPath");
-  run.product_start_menu = read_wide(key, u"ProductStartMenu");
-  run.uninstall_batch1 = read_narrow(key, u"UninstallBatch1");
-  run.uninstall_batch2 = read_narrow(key, u"UninstallBatch2");
-  run.shared_files = read_narrow(key, u"SharedFiles");
-  run.product_registry = read_wide(key, u"ProductRegistry");
-  read_display_settings(key);
-
+  run.uninstall_folder = kv::join_path(run.install_folder, kv::without_trailing_separators(run.uninstall_subdir));
+  if (run.has_low(setup::flags_low::kBackgroundBitmap))
+    run.display.background_bitmap = kv::join_path(run.uninstall_folder, u"Installer Background.bmp");
   using engine::PathVar;
   std::u16string desktop =
       engine::path_variable(run.shortcut_mode == 1 ? PathVar::DesktopAllDir : PathVar::DesktopDir);
-  run.desktop_folder = join_folder(desktop, read_wide(key, u"DesktopFolder"));
+  run.desktop_folder = kv::join_path(desktop, run.desktop_folder_name);
 
-  // Path variables of the uninstall run (its batches, firewall programs and
-  // conditional patterns) see the installation's folders.
   engine::PathRunValues& values = engine::run.paths;
   values.install_dir = run.install_folder;
   values.uninstall_dir = run.uninstall_folder;
@@ -158,14 +94,14 @@ void read_other_values(HKEY key) {
   values.desktop_shortcuts = run.desktop_folder;
   values.shortcuts_for_all_users = run.shortcut_mode == 1;
   values.product_name = run.display_name;
-  values.company_name = read_wide(key, u"Publisher");
-  values.product_version = kv::ansi_to_utf16(run.display.display_version);
+  values.company_name = run.publisher;
+  values.product_version = run.display_version;
   values.bitness = run.product_64bit ? 1 : 0;
 }
 
 void use_uninstaller_icon() {
-  std::u16string icon = join_folder(uninstall_run.uninstall_folder, u"uninstall.ico");
-  if (!path_exists(icon)) return;
+  std::u16string icon = kv::join_path(uninstall_run.uninstall_folder, u"uninstall.ico");
+  if (!kv::path_exists(icon)) return;
   auto load = [&icon](int metric_x, int metric_y) {
     return static_cast<HICON>(LoadImageW(nullptr, kv::as_wide(icon), IMAGE_ICON, GetSystemMetrics(metric_x),
                                          GetSystemMetrics(metric_y), LR_LOADFROMFILE));
@@ -174,58 +110,29 @@ void use_uninstaller_icon() {
   if (HICON small = load(SM_CXSMICON, SM_CYSMICON)) setup::program.small_icon = small;
 }
 
-bool switch_redirection_off() {
-  using Disable = BOOL(WINAPI*)(PVOID*);
-  static auto disable = reinterpret_cast<Disable>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "Wow64DisableWow64FsRedirection")));
-  return disable && disable(&g_run.redirection);
-}
-
-void switch_redirection_on() {
-  using Revert = BOOL(WINAPI*)(PVOID);
-  static auto revert = reinterpret_cast<Revert>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "Wow64RevertWow64FsRedirection")));
-  if (revert) revert(g_run.redirection);
-}
-
-bool disable_redirection() {
-  g_run.redirection_disabled = switch_redirection_off();
-  return g_run.redirection_disabled;
-}
-
-void restore_redirection() {
-  if (!g_run.redirection_disabled) return;
-  switch_redirection_on();
-  g_run.redirection_disabled = false;
-}
-
 // Finds the product and reads everything the run needs; false (after its
 // message) when the run cannot go on.
 bool open_product(const std::u16string& product_name) {
   UninstallRun& run = uninstall_run;
   run.product_name = product_name;
-  g_run.key_path = kUninstallRoot + product_name;
 
   LONG error = ERROR_SUCCESS;
-  kv::UniqueRegKey reading = kv::reg_open(HKEY_LOCAL_MACHINE, g_run.key_path, KEY_READ, kKeyView, &error);
+  kv::UniqueRegKey reading = integration::open_uninstall_key(product_name, KEY_READ, &error);
   if (!reading) {
     opening_error(error == ERROR_ACCESS_DENIED
                       ? u"Permission denied.  Please run the uninstaller with administrator rights."
                       : kv::fill_format(u"No product named '%s' is installed.", {product_name}));
     return false;
   }
-  g_run.key = kv::reg_open(HKEY_LOCAL_MACHINE, g_run.key_path, kReadWrite, kKeyView);
+  g_run.key = integration::open_uninstall_key(product_name, kReadWrite);
   if (!g_run.key) {
     opening_error(kv::fill_format(
         u"Unable to access the uninstall information for:\r\n%s\r\n\r\nThe uninstallation cannot be performed.",
         {product_name}));
     return false;
   }
-  HKEY key = g_run.key.get();
-
-  run.display_name = read_wide(key, u"DisplayName");
+  static_cast<integration::InstalledProduct&>(run) = integration::read_installed_product(g_run.key.get());
   if (run.display_name.empty()) run.display_name = product_name;
-  run.install_folder = read_wide(key, u"InstallLocation");
   if (run.install_folder.empty()) {
     opening_error(kv::fill_format(
         u"The uninstall information for %s is corrupt.\r\n\r\nThe uninstallation cannot be performed.",
@@ -233,20 +140,15 @@ bool open_product(const std::u16string& product_name) {
     return false;
   }
 
-  FlagWords flags = parse_product_flags(read_wide(key, u"ProductFlags"));
-  run.flags_low = flags.low;
-  run.flags_high = flags.high;
-  run.flags2 = parse_product_flags2(read_wide(key, u"ProductFlags2"));
-  run.product_64bit = read_number(key, u"Bitness", 0) == 1;
-  if (run.has_low(kAutomatic)) setup::run.modes.automatic = true;
-  if (run.product_64bit && !disable_redirection()) {
+  if (run.has_low(setup::flags_low::kAutomaticUninstall)) setup::run.modes.automatic = true;
+  if (run.product_64bit && !g_run.redirection.begin()) {
     opening_error(u"Wow64DisableWow64FsRedirection() failed");
     return false;
   }
 
-  read_other_values(key);
+  complete_run_values();
   use_uninstaller_icon();
-  if (!run.has_low(kNoBackgroundWindow) && !setup::run.modes.silent) wizard::create_background_window(run.display);
+  if (!run.has_low(setup::flags_low::kNoBackgroundWindow) && !setup::run.modes.silent) wizard::create_background_window(run.display);
 
   g_run.data_path = uninstall_data_path(run.install_folder, run.uninstall_subdir);
   if (std::uint32_t code = read_uninstall_data(g_run.data_path, uninstall_data)) {
@@ -271,14 +173,14 @@ bool confirm() {
     if (!ask(text(53), text(55))) setup::exit_installer(1);
     if (auto address = support_address(kv::ansi_to_utf16(uninstall_run.support_offer))) {
       if (wizard::support_offer_page(*address)) {
-        RedirectionPause pause;
+        kv::Wow64RedirectionPause pause;
         ShellExecuteW(nullptr, L"open", kv::as_wide(*address), nullptr, nullptr, SW_SHOWNORMAL);
         return false;
       }
     }
   }
   if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kAfterUninstallQuestion)) abort_run();
-  if (uninstall_run.has_high(kHighProgressWindow) && !setup::run.modes.silent) wizard::open_progress_window();
+  if (uninstall_run.has_high(setup::flags_high::kUninstallProgressWindow) && !setup::run.modes.silent) wizard::open_progress_window();
   return true;
 }
 
@@ -287,28 +189,29 @@ bool no_errors() { return engine::run.log.error_report.empty(); }
 void run_first_batch(HKEY key) {
   if (uninstall_run.uninstall_batch1.empty()) return;
   integration::run_batch(kv::utf16_to_cp1252(kv::ansi_to_utf16(uninstall_run.uninstall_batch1)),
-                   uninstall_run.has_low(kFirstBatchHidden));
-  kv::reg_delete_value(key, u"UninstallBatch1");
+                   uninstall_run.has_low(setup::flags_low::kUninstallBatch1Hidden));
+  kv::reg_delete_value(key, integration::key_value::kUninstallBatch1);
 }
 
 void finish_without_errors(HKEY key) {
   DeleteFileW(kv::as_wide(g_run.data_path));
-  if (uninstall_run.has_low(kAddToPath))
+  if (uninstall_run.has_low(setup::flags_low::kAddToPath))
     integration::change_system_path(integration::PathChange::remove, uninstall_run.add_to_path_subfolder,
                                    uninstall_run.install_folder);
   if (!uninstall_run.uninstall_batch2.empty()) {
     integration::run_batch(kv::utf16_to_cp1252(kv::ansi_to_utf16(uninstall_run.uninstall_batch2)),
-                     uninstall_run.has_low(kSecondBatchHidden));
-    kv::reg_delete_value(key, u"UninstallBatch2");
+                     uninstall_run.has_low(setup::flags_low::kUninstallBatch2Hidden));
+    kv::reg_delete_value(key, integration::key_value::kUninstallBatch2);
   }
-  kv::reg_delete_tree(HKEY_LOCAL_MACHINE, g_run.key_path, kKeyView);
+  kv::reg_delete_tree(HKEY_LOCAL_MACHINE, integration::uninstall_key_path(uninstall_run.product_name),
+                      integration::kUninstallKeyView);
 }
 
 void notify_programs_folder_changed() {
   using engine::PathVar;
   std::u16string programs =
       engine::path_variable(uninstall_run.shortcut_mode == 1 ? PathVar::SMProgramsAllDir : PathVar::SMProgramsDir);
-  RedirectionPause pause;
+  kv::Wow64RedirectionPause pause;
   if (!programs.empty()) SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, kv::as_wide(programs), nullptr);
 }
 
@@ -328,8 +231,8 @@ void remove_everything() {
 
   step_start(68);
   progress(5);
-  if (!uninstall_run.has_high(kHighKeepInstallLog))
-    DeleteFileW(kv::as_wide(join_folder(uninstall_run.uninstall_folder, u"Install.log")));
+  if (!uninstall_run.has_high(setup::flags_high::kKeepInstallLogAtUninstall))
+    DeleteFileW(kv::as_wide(kv::join_path(uninstall_run.uninstall_folder, u"Install.log")));
   remove_shared_files(key);
   unpin_taskbar_items();
   step_end();
@@ -344,7 +247,7 @@ void remove_everything() {
   progress(92);
   clean_pending_operations(uninstall_run.deleted_files, CleanupPhase::uninstallation);
   if (delete_conditional_files(uninstall_data.conditional_deletions, CleanupPhase::uninstallation))
-    uninstall_run.flags_high |= kHighRestart;
+    uninstall_run.flags_high |= setup::flags_high::kUninstallRestart;
   progress(93);
   remove_directories();
   write_uninstall_data(uninstall_data, g_run.data_path);
@@ -362,14 +265,14 @@ void remove_everything() {
   remove_driver_packages();
   delete_installation_folder();
   progress(98);
-  if (is_absolute_path(uninstall_run.shared_path)) remove_empty_folder(uninstall_run.shared_path);
+  if (kv::is_absolute_path(uninstall_run.shared_path)) kv::remove_empty_folder(uninstall_run.shared_path);
 
   if (no_errors()) finish_without_errors(key);
   g_run.key.reset();
   notify_programs_folder_changed();
   progress(100);
-  restore_redirection();
-  if (uninstall_run.has_high(kHighProgressWindow)) {
+  g_run.redirection.end();
+  if (uninstall_run.has_high(setup::flags_high::kUninstallProgressWindow)) {
     step_end();
     wizard::close_progress_window();
   }
@@ -383,7 +286,7 @@ void start_program_after(const std::u16string& command) {
   if (command.starts_with(u'"')) {
     std::size_t close = command.find(u'"', 1);
     program = command.substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1);
-  } else if (path_exists(command)) {
+  } else if (kv::path_exists(command)) {
     program = command;
     line = u"\"" + command + u"\"";
   } else {
@@ -392,16 +295,8 @@ void start_program_after(const std::u16string& command) {
   std::size_t cut = program.find_last_of(u"\\/");
   std::u16string folder = cut == std::u16string::npos ? std::u16string() : program.substr(0, cut);
   if (folder.size() == 2 && folder[1] == u':') folder += u'\\';
-  const bool folder_exists = !folder.empty() && path_exists(folder);
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, kv::as_wide(line), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder_exists ? kv::as_wide(folder) : nullptr, &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
+  if (!kv::path_exists(folder)) folder.clear();
+  kv::ChildProcess::start(line, {.working_folder = folder});
 }
 
 // The end of the run: the summary or the completion message, the restart
@@ -416,22 +311,14 @@ bool finish() {
       kv::trace(summary);
     return false;
   }
-  if (!automatic() && (uninstall_run.flags2 & kFlags2CompletionMessage))
+  if (!automatic() && (uninstall_run.flags2 & setup::flags2::kUninstallCompletionMessage))
     kv::message_box(text(34), text(15), MB_OK | MB_ICONINFORMATION, owner);
-  if (uninstall_run.has_high(kHighRestart) && (automatic() || ask(text(74), text(20)))) kv::restart_system();
+  if (uninstall_run.has_high(setup::flags_high::kUninstallRestart) && (automatic() || ask(text(74), text(20)))) kv::restart_system();
   start_program_after(setup::run.modes.run_after);
   return true;
 }
 
 }  // namespace
-
-RedirectionPause::RedirectionPause() : paused_(g_run.redirection_disabled) {
-  if (paused_) switch_redirection_on();
-}
-
-RedirectionPause::~RedirectionPause() {
-  if (paused_) switch_redirection_off();
-}
 
 const std::u16string& text(int id) { return uninstall_text(uninstall_data, id); }
 
@@ -444,13 +331,13 @@ bool automatic() { return setup::run.modes.automatic; }
 void step_start(int text_id) {
   g_run.step_started = GetTickCount();
   if (text_id) setup::show_step_text(text(text_id));
-  pump_messages();
+  kv::pump_messages();
 }
 
 void step_end() {
   if (automatic()) return;
   while (GetTickCount() - g_run.step_started < kMinimumStepMilliseconds) {
-    pump_messages();
+    kv::pump_messages();
     Sleep(kStepWaitSlice);
   }
 }
@@ -459,11 +346,11 @@ void restart_step_clock() { g_run.step_started = GetTickCount(); }
 
 void progress(int percent) {
   setup::post_progress(percent);
-  pump_messages();
+  kv::pump_messages();
 }
 
 void show_path(const std::u16string& path) {
-  if (!uninstall_run.has_high(kHighNoPathsInStepText)) setup::show_step_text(path);
+  if (!uninstall_run.has_high(setup::flags_high::kNoPathsInStepText)) setup::show_step_text(path);
 }
 
 }  // namespace detail
@@ -475,14 +362,14 @@ bool uninstall(const std::u16string& product_name) {
   uninstall_data = UninstallData{};
   engine::run.log.error_report.clear();
   detail::g_run.key.reset();
-  detail::g_run.redirection_disabled = false;
+  detail::g_run.redirection.end();
 
   if (!detail::open_product(product_name)) {
-    detail::restore_redirection();
+    detail::g_run.redirection.end();
     return false;
   }
   if (!detail::confirm()) {
-    detail::restore_redirection();
+    detail::g_run.redirection.end();
     return false;
   }
   detail::remove_everything();

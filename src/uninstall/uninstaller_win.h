@@ -32,39 +32,13 @@ void restart_step_clock();
 void progress(int percent);
 void show_path(const std::u16string& path);  // unless paths stay out of the step text
 
-// For a 64-bit product the run switches file-system redirection off, which
-// also keeps the system's libraries from loading: steps that load libraries
-// or call the shell switch it back on for their duration.
-class RedirectionPause {
- public:
-  RedirectionPause();
-  ~RedirectionPause();
-  RedirectionPause(const RedirectionPause&) = delete;
-  RedirectionPause& operator=(const RedirectionPause&) = delete;
-
- private:
-  bool paused_ = false;
-};
-
 // File system.
 using kv::system_error_text;
-bool path_exists(const std::u16string& path);
-// Clears the read-only attribute first. 0, or the system's error.
-DWORD delete_file(const std::u16string& path);
-// Refuses a drive root; deletes "thumbs.db" and "desktop.ini" first when
-// they are all the folder holds. 0, or the system's error (a missing folder
-// is ERROR_PATH_NOT_FOUND).
-DWORD remove_empty_folder(const std::u16string& folder);
 // A folder with everything in it; links inside are removed, not followed.
 void delete_folder_tree(const std::u16string& folder);
 // The folders a whole-folder deletion never touches.
 std::vector<std::u16string> protected_folders();
 
-// Registry.
-HKEY root_key(RegistryRoot root);
-// The key in each hive the path names: for "\HKAU\" the hive of every user.
-void for_each_hive(const RegistryPath& path, const std::function<void(HKEY root, const std::u16string& key)>& apply);
-std::vector<std::u16string> user_hives();
 void delete_key_if_empty(HKEY root, const std::u16string& key, kv::RegView view);
 // The product's registry view: the 64-bit one for a 64-bit product.
 kv::RegView product_view();

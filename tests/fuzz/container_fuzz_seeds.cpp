@@ -31,7 +31,7 @@ Bytes section(bool enciphered, bool compressed) {
   entries[1].data = tool;
   entries[2].target_name = "empty.dat";
   entries[3].target_name = "setup.msi";
-  entries[3].kind = setup::kPackageKind;
+  entries[3].kind = setup::file_kind::kPackage;
   entries[3].package_ui_level = 3;
   entries[3].data = readme;
 
@@ -43,7 +43,7 @@ Bytes section(bool enciphered, bool compressed) {
   setup::BuiltArchive archive = setup::build_archive(entries, 48, coding);
 
   setup::SectionHead head;
-  head.ProductFlags2 = enciphered ? setup::kEncipheredDataBit : 0;
+  head.ProductFlags2 = enciphered ? setup::flags2::kEnciphered : 0;
   head.stub_checksum = compressed ? 1 : 0;  // the walk target reads its switches here
   std::copy(std::begin(key_bytes), std::end(key_bytes), head.cipher_key.begin());
   head.data_sizes = archive.data_sizes;

@@ -107,7 +107,7 @@ TEST(ArchiveWalk, ChunksAreLoadedOnlyWhenARecordNeedsThem) {
 
 TEST(ArchiveWalk, PackageLevelIsForcedInSilentRuns) {
   FileEntry package = entry("setup.msi", {});
-  package.kind = setup::kPackageKind;
+  package.kind = setup::file_kind::kPackage;
   package.package_ui_level = 5;
   Archive a = build({package}, 100);
   for (bool silent : {false, true}) {
@@ -164,7 +164,7 @@ TEST(ArchiveWalk, EachErrorHasItsCode) {
   const std::size_t data_end = fields_end + 50;
   Bytes five_bytes{1, 2, 3, 4, 5};
   Archive enciphered_misframed = archive(chunk(5, setup::additive_checksum(five_bytes), five_bytes));
-  enciphered_misframed.head.ProductFlags2 |= setup::kEncipheredDataBit;
+  enciphered_misframed.head.ProductFlags2 |= setup::flags2::kEnciphered;
 
   struct Case {
     const char* what;

@@ -29,7 +29,7 @@ std::vector<FileEntry> sample_entries(const std::vector<Bytes>& data) {
   entries[1].extra_2 = "%InstallDir%";
   entries[1].data = data[1];
   entries[2].target_name = "setup.msi";
-  entries[2].kind = setup::kPackageKind;
+  entries[2].kind = setup::file_kind::kPackage;
   entries[2].package_ui_level = 5;
   entries[2].data = data[2];
   return entries;
@@ -71,7 +71,7 @@ TEST(Section, RoundTripInEveryStorageForm) {
       setup::OpenedSection opened = setup::open_section(section);
       ASSERT_EQ(opened.error, 0);
       ASSERT_FALSE(opened.version_mismatch);
-      EXPECT_EQ(opened.head.ProductFlags2 & setup::kEncipheredDataBit, enciphered ? setup::kEncipheredDataBit : 0u);
+      EXPECT_EQ(opened.head.ProductFlags2 & setup::flags2::kEnciphered, enciphered ? setup::flags2::kEnciphered : 0u);
       EXPECT_EQ(opened.head.stub_checksum, 0x11223344u);
       EXPECT_EQ(opened.head.total_size, std::int32_t(section.size()));
       EXPECT_EQ(opened.head.data_sizes, (std::vector<std::int32_t>{300, 0, 1000}));

@@ -38,7 +38,7 @@ inline const std::array<std::uint8_t, 8> kKey = {0x13, 0x57, 0x9B, 0xDF, 0x02, 0
 
 inline setup::SectionHead head_values(bool enciphered) {
   setup::SectionHead h;
-  h.ProductFlags2 = enciphered ? setup::kEncipheredDataBit | 0x2 : 0x2;
+  h.ProductFlags2 = enciphered ? setup::flags2::kEnciphered | 0x2 : 0x2;
   h.stub_checksum = 0x11223344;
   h.cipher_key = kKey;
   return h;

@@ -9,6 +9,7 @@
 #include "byte_stream.h"
 #include "completion.h"
 #include "icon_resources.h"
+#include "paths.h"
 #include "settings.h"
 #include "text.h"
 #include "uninstall_key.h"
@@ -58,9 +59,9 @@ TEST(Completion, NotificationRestartAndEmptyFolders) {
 
   const std::vector<std::u16string> shell_only = {u"Thumbs.db", u"desktop.INI"};
   const std::vector<std::u16string> with_product = {u"desktop.ini", u"tool.exe"};
-  EXPECT_TRUE(integration::empty_but_for_shell_files({}));
-  EXPECT_TRUE(integration::empty_but_for_shell_files(shell_only));
-  EXPECT_FALSE(integration::empty_but_for_shell_files(with_product));
+  EXPECT_TRUE(kv::empty_but_for_shell_files({}));
+  EXPECT_TRUE(kv::empty_but_for_shell_files(shell_only));
+  EXPECT_FALSE(kv::empty_but_for_shell_files(with_product));
 }
 
 TEST(UninstallKey, NumbersAndTexts) {
@@ -204,19 +205,7 @@ TEST(UninstallKey, AuthorValues) {
   EXPECT_FALSE(integration::plan_extra_values(entries, expand).has_value());
 }
 
-TEST(UninstallKey, RegistryValuePathsAndTheFailureReport) {
-  using integration::RegistryRoot;
-  for (const char16_t* spelling : {u"HKEY_LOCAL_MACHINE\\Software\\Maker\\Tool\\Path", u"HKLM\\Software\\Maker\\Tool\\Path",
-                                   u"\\hklm\\Software\\Maker\\Tool\\Path"}) {
-    auto location = integration::registry_value_location(spelling);
-    ASSERT_TRUE(location.has_value()) << kv::utf16_to_utf8(spelling);
-    EXPECT_EQ(location->root, RegistryRoot::local_machine);
-    EXPECT_EQ(location->key, u"Software\\Maker\\Tool");
-    EXPECT_EQ(location->value, u"Path");
-  }
-  EXPECT_EQ(integration::registry_value_location(u"HKCU\\Software\\Tool\\")->value, u"");
-  EXPECT_FALSE(integration::registry_value_location(u"HKXX\\Software\\Tool\\Path").has_value());
-
+TEST(UninstallKey, FailureReport) {
   const std::u16string unable =
       u"Unable to save the uninstall information to the registry.  Uninstall will not work properly.\r\n\r\n";
   EXPECT_EQ(integration::uninstall_key_failure_report(true, true, u""), u"");

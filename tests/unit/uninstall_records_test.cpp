@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "registry_items.h"
+#include "registry_path.h"
 #include "removal_order.h"
 #include "shared_files.h"
 #include "uninstall_records.h"
@@ -14,6 +15,7 @@
 namespace {
 
 using namespace uninstall;
+using kv::RegistryRoot;
 using Paths = std::vector<std::u16string>;
 
 std::string narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
@@ -98,21 +100,6 @@ TEST(SharedFiles, CountsAndWhichFilesGo) {
   EXPECT_TRUE(shared_file_removable(SharedFileKind::com_server, true));
   EXPECT_FALSE(shared_file_removable(SharedFileKind::plain, false));
   EXPECT_FALSE(shared_file_removable(SharedFileKind::kept, true));
-}
-
-TEST(RegistryItems, RootSpellings) {
-  const RegistryPath app{RegistryRoot::local_machine, u"Software\\App"};
-  EXPECT_EQ(parse_registry_path(u"HKEY_LOCAL_MACHINE\\Software\\App"), app);
-  EXPECT_EQ(parse_registry_path(u"hklm\\Software\\App\\"), app);
-  EXPECT_EQ(parse_registry_path(u"\\HKLM\\Software\\App"), app);
-  EXPECT_EQ(parse_registry_path(u"\\HKAU\\Software\\App"), (RegistryPath{RegistryRoot::all_users, u"Software\\App"}));
-  EXPECT_EQ(parse_registry_path(u"HKU"), (RegistryPath{RegistryRoot::users, u""}));
-  EXPECT_FALSE(parse_registry_path(u"HKXX\\Software"));
-  auto value = parse_registry_value_path(u"\\HKCU\\Software\\App\\InstallPath");
-  ASSERT_TRUE(value);
-  EXPECT_EQ(value->key, (RegistryPath{RegistryRoot::current_user, u"Software\\App"}));
-  EXPECT_EQ(value->value_name, u"InstallPath");
-  EXPECT_FALSE(parse_registry_value_path(u"HKCU\\Name"));  // a value needs a key
 }
 
 TEST(RegistryItems, ValuesGoFirstThenEmptyKeysDeepestFirst) {

@@ -8,6 +8,7 @@
 
 #include "engine_run.h"
 #include "exit_routine.h"
+#include "folders_win.h"
 #include "install_log_file.h"
 #include "install_log_win.h"
 #include "os_version.h"
@@ -28,11 +29,6 @@ std::u16string environment(const wchar_t* name) {
   wchar_t value[32768];
   DWORD n = GetEnvironmentVariableW(name, value, 32768);
   return n ? kv::from_wide(value, n) : std::u16string();
-}
-
-bool folder_exists(const std::u16string& path) {
-  DWORD attributes = GetFileAttributesW(kv::as_wide(path));
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int run_log_files(const std::u16string& folder) {
@@ -72,7 +68,7 @@ TEST(PathVariablesWin, SpecialFoldersAndTheEnvironment) {
   }
 
   std::u16string temp = expanded(u"%Temp%");
-  EXPECT_TRUE(folder_exists(temp));
+  EXPECT_TRUE(kv::folder_exists(temp));
   EXPECT_NE(temp.back(), u'\\');
 
   // The table first (its names in any case), then the environment; a name
@@ -132,7 +128,7 @@ TEST(InstallLogWin, RunLogFinishedIntoInstallLog) {
   run.product_name = u"Demo \u4E2D";
   run.product_version = u"1.2";
   engine::LogRunSettings& settings = engine::run.log.settings;
-  settings.product_flags_low = engine::kFlagLowLogWanted | engine::kFlagLowUninstaller;
+  settings.product_flags_low = setup::flags_low::kKeepInstallLog | setup::flags_low::kRegisterUninstaller;
   settings.localised = localised_for_test;
   settings.ask_show_log = decline_show_log;
 

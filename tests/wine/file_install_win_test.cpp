@@ -197,7 +197,7 @@ TEST_F(FileInstallTest, ReadOnlyFileIsReplacedOnlyWithProtectedOverwrite) {
       std::printf("read-only files are writable here: the refusal without protected overwrite is not checked\n");
       continue;
     }
-    setup::run.settings.ProductFlags.low = overwrite_protected ? engine::kFlagLowOverwriteProtected : 0;
+    setup::run.settings.ProductFlags.low = overwrite_protected ? setup::flags_low::kOverwriteProtected : 0;
     const std::u16string destination = in_folder(u"readonly.txt");
     write_file(destination, "old", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     const std::string data = "new";
@@ -274,7 +274,7 @@ TEST_F(FileInstallTest, MissingDriveIsReportedWithoutScheduling) {
     if (!((drives >> (letter - u'A')) & 1)) missing = letter;
   ASSERT_NE(missing, 0);
   const std::u16string destination = std::u16string(1, missing) + u":\\App\\x.dll";
-  setup::run.settings.ProductFlags.low = engine::kFlagLowScheduleNewFiles;
+  setup::run.settings.ProductFlags.low = setup::flags_low::kScheduleNewFiles;
   engine::FileWriteRequest request;
   request.destination = destination;
   request.existed = true;

@@ -2,6 +2,7 @@
 
 #include "driver_state.h"
 #include "kv_core.h"
+#include "paths.h"
 
 namespace setup {
 
@@ -37,20 +38,13 @@ std::u16string must_uninstall_command(std::u16string_view uninstall_command, std
   return std::u16string(uninstall_command) + u" /r:\"" + ours + u"\"";
 }
 
-bool is_absolute_path(std::u16string_view p) {
-  if (p.size() >= 3 && p[1] == u':' && (p[2] == u'\\' || p[2] == u'/') &&
-      ((p[0] >= u'A' && p[0] <= u'Z') || (p[0] >= u'a' && p[0] <= u'z')))
-    return true;
-  return p.size() >= 2 && p[0] == u'\\' && p[1] == u'\\';
-}
-
 std::u16string default_folder_text(std::u16string_view setting, std::u16string_view product_name,
                                    std::u16string_view os_name, std::uint8_t bitness) {
   std::u16string text = kv::replace_all(setting, u"<os>", os_name, true);
   if (text.empty()) text = std::u16string(product_name);
   // A text that starts with a path variable is already placed.
-  if (is_absolute_path(text) || text.front() == u'%') return text;
-  return join_path(u"%ProgramsDir%", text);
+  if (kv::is_absolute_path(text) || text.front() == u'%') return text;
+  return kv::join_path(u"%ProgramsDir%", text);
 }
 
 std::u16string shared_base_variable(std::uint8_t base) {
@@ -60,15 +54,6 @@ std::u16string shared_base_variable(std::uint8_t base) {
     case 3: return u"%CommonDir64%";
     default: return u"%CommonDir%";
   }
-}
-
-std::u16string join_path(std::u16string_view folder, std::u16string_view name) {
-  if (folder.empty()) return std::u16string(name);
-  if (name.empty()) return std::u16string(folder);
-  std::u16string out(folder);
-  if (out.back() != u'\\') out += u'\\';
-  out += name.front() == u'\\' ? name.substr(1) : name;
-  return out;
 }
 
 }  // namespace setup

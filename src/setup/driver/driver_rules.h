@@ -45,16 +45,10 @@ std::u16string must_uninstall_command(std::u16string_view uninstall_command, std
 std::u16string default_folder_text(std::u16string_view setting, std::u16string_view product_name,
                                    std::u16string_view os_name, std::uint8_t bitness);
 
-// True for "C:\..." and "\\server\share..." paths.
-bool is_absolute_path(std::u16string_view path);
-
 // The shared folder's base folder, as a path variable text, from the
 // settings' choice (1 all users' application data, 2 the 32-bit common
 // files, 3 the 64-bit common files, else the common files of the product's
 // bitness).
 std::u16string shared_base_variable(std::uint8_t base);
-
-// Joins a folder and a relative name with one backslash.
-std::u16string join_path(std::u16string_view folder, std::u16string_view name);
 
 }  // namespace setup

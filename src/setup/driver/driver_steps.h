@@ -10,8 +10,6 @@ namespace setup::steps {
 
 // Versions compared as the file installation compares them.
 int compare_versions(std::u16string_view a, std::u16string_view b);
-std::u16string uninstall_key_name();
-
 // Placeholders of the header text and the texts kept for the uninstaller.
 void prepare_texts();
 // Wizard pages; in automatic runs each takes its default. Each cancels the

@@ -31,6 +31,7 @@
 #include "conditional_deletion.h"
 #include "pending_cleanup.h"
 #include "uninstall_data.h"
+#include "uninstall_key.h"
 #include "win_handles.h"
 
 namespace setup::steps {
@@ -45,10 +46,6 @@ void clean_pending_operations(const std::set<std::u16string>& written_paths) {
 }  // namespace
 
 int compare_versions(std::u16string_view a, std::u16string_view b) { return engine::compare_versions(a, b); }
-
-std::u16string uninstall_key_name() {
-  return run.settings.uninstall_key_name.empty() ? run.placeholders.product : run.settings.uninstall_key_name;
-}
 
 void prepare_texts() {
   run.settings.header_text = expand_placeholders(run.settings.header_text, run.placeholders);

@@ -1,6 +1,7 @@
 // The installation run: one strictly ordered sequence from the settings to
 // the exit. Refusals show a localised text and end with exit code 1; failures
 // of single actions are logged and collected in the error report.
+#include "child_process.h"
 #include "driver.h"
 
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include "engine_run.h"
 #include "exit_routine.h"
 #include "file_io_win.h"
+#include "folders_win.h"
 #include "install_log.h"
 #include "install_log_win.h"
 #include "installation_data.h"
@@ -22,6 +24,8 @@
 #include "kv_core.h"
 #include "notification_requests.h"
 #include "pages.h"
+#include "paths.h"
+#include "registry_path.h"
 #include "run_state.h"
 #include "system_error.h"
 #include "localised.h"
@@ -33,7 +37,7 @@
 #include "run_modes.h"
 #include "settings_system.h"
 #include "uninstall_data.h"
-#include "uninstall_key.h"
+#include "uninstall_key_win.h"
 #include "win_handles.h"
 
 #include "driver_steps.h"
@@ -44,7 +48,6 @@ namespace {
 
 using engine::expanded;
 
-const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyRoot) + u"\\";
 
 // Refuses the run with localised string n (completed with values); nothing
 // is shown in automatic mode when `quiet_when_automatic`.
@@ -58,20 +61,7 @@ const std::u16string kUninstallRoot = std::u16string(integration::kUninstallKeyR
   refuse(kv::fill_format(localised(number), values), quiet_when_automatic);
 }
 
-using integration::folder_exists;
 
-
-// Creates a folder with all its missing levels.
-DWORD create_folders(const std::u16string& path) {
-  if (path.empty() || folder_exists(path)) return ERROR_SUCCESS;
-  std::size_t slash = path.find_last_of(u'\\');
-  if (slash != std::u16string::npos && slash > 2) {
-    DWORD parent = create_folders(path.substr(0, slash));
-    if (parent != ERROR_SUCCESS) return parent;
-  }
-  if (CreateDirectoryW(kv::as_wide(path), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_SUCCESS;
-  return GetLastError();
-}
 
 std::u16string our_version() { return run.settings.DisplayVersion; }
 
@@ -118,10 +108,8 @@ void check_platform() {
   const kv::OsVersion& os = kv::os_version();
   if (auto bits = refused_bitness(run.settings.Bitness, os.windows_64bit))
     refuse_with(81, {kv::to_u16(*bits)}, /*quiet_when_automatic=*/true);
-  if (run.settings.Bitness == 1) {
-    if (!Wow64DisableWow64FsRedirection(&run.driver.redirection_cookie)) kv::fatal("Wow64DisableWow64FsRedirection() failed");
-    run.driver.redirection_disabled = true;
-  }
+  if (run.settings.Bitness == 1 && !run.driver.redirection.begin())
+    kv::fatal("Wow64DisableWow64FsRedirection() failed");
   if (!run.settings.minimum_system_version.empty()) {
     SystemVersion running{os.major, os.minor, os.build, 0, 0};
     if (!meets_minimum_system(running, run.settings.minimum_system_version)) {
@@ -138,15 +126,13 @@ void check_platform() {
 void check_update_only() {
   if (!run.settings.ProductFlags.has_low(flags_low::kUpdateOnly)) return;
   const auto& update = run.settings.update_only;
-  kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + update.product_name, KEY_READ,
-                                      kv::RegView::native32);
+  kv::UniqueRegKey key = integration::open_uninstall_key(update.product_name, KEY_READ);
   std::u16string shown = update.display_name.empty() ? update.product_name : update.display_name;
   if (!key) refuse_with(12, {shown});
-  std::u16string installed = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
-  if (!update.oldest_version.empty() && steps::compare_versions(installed, update.oldest_version) < 0)
-    refuse_with(112, {installed, update.oldest_version});
-  if (kv::iequals(run.settings.default_installation_folder, u"<master>"))
-    run.driver.master_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
+  const integration::InstalledProduct master = integration::read_installed_product(key.get());
+  if (!update.oldest_version.empty() && steps::compare_versions(master.display_version, update.oldest_version) < 0)
+    refuse_with(112, {master.display_version, update.oldest_version});
+  if (kv::iequals(run.settings.default_installation_folder, u"<master>")) run.driver.master_folder = master.install_folder;
 }
 
 // --- Step 8: a single installer at a time.
@@ -160,43 +146,34 @@ void check_single_instance() {
 
 // --- Step 9: an existing installation.
 
-std::u16string read_registry_value_text(const integration::RegistryValueLocation& where, kv::RegView view) {
-  HKEY root = HKEY_LOCAL_MACHINE;
-  switch (where.root) {
-    case integration::RegistryRoot::current_user: root = HKEY_CURRENT_USER; break;
-    case integration::RegistryRoot::classes_root: root = HKEY_CLASSES_ROOT; break;
-    case integration::RegistryRoot::users: root = HKEY_USERS; break;
-    default: break;
-  }
-  kv::UniqueRegKey key = kv::reg_open(root, where.key, KEY_READ, view);
+std::u16string read_registry_value_text(const kv::RegistryValuePath& where, kv::RegView view) {
+  kv::UniqueRegKey key = kv::reg_open(kv::root_key(where.key.root), where.key.key, KEY_READ, view);
   if (!key) return {};
-  return kv::reg_read_string(key.get(), where.value).value_or(u"");
+  return kv::reg_read_string(key.get(), where.value_name).value_or(u"");
 }
 
 void find_existing_installation() {
   if (!run.settings.ProductFlags.has_low(flags_low::kRegisterUninstaller)) return;
   // The uninstall key is read in the view the completion writes it and the
   // uninstaller reads it: the process's own.
-  kv::UniqueRegKey key = kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + steps::uninstall_key_name(), KEY_READ,
-                                      kv::RegView::native32);
-  if (key) {
-    run.driver.existing_folder = kv::reg_read_string(key.get(), u"InstallLocation").value_or(u"");
-    run.driver.installed_version = kv::reg_read_string(key.get(), u"DisplayVersion").value_or(u"");
-    run.driver.installed_shared_files = kv::reg_read_string(key.get(), u"SharedFiles").value_or(u"");
-    run.driver.installed_start_menu = kv::reg_read_string(key.get(), u"ProductStartMenu").value_or(u"");
-    run.driver.no_downgrade_below = kv::reg_read_string(key.get(), u"NoDowngradeBelow").value_or(u"");
-    run.driver.quiet_uninstall_string = kv::reg_read_string(key.get(), u"QuietUninstallString").value_or(u"");
-    run.driver.uninstall_string = kv::reg_read_string(key.get(), u"UninstallString").value_or(u"");
+  if (kv::UniqueRegKey key = integration::open_uninstall_key(integration::uninstall_key_name(run.settings, run.placeholders.product), KEY_READ)) {
+    const integration::InstalledProduct installed = integration::read_installed_product(key.get());
+    run.driver.existing_folder = installed.install_folder;
+    run.driver.installed_version = installed.display_version;
+    run.driver.installed_start_menu = installed.product_start_menu;
+    run.driver.no_downgrade_below = installed.no_downgrade_below;
+    run.driver.quiet_uninstall_string = installed.quiet_uninstall_string;
+    run.driver.uninstall_string = installed.uninstall_string;
   }
   std::u16string value_path = kv::from_marked(run.settings.install_path_registry_value);
   if (run.driver.existing_folder.empty() && !value_path.empty()) {
     // Read in the view where the completion writes it.
-    if (auto where = integration::registry_value_location(value_path))
+    if (auto where = kv::parse_registry_value_path(value_path))
       run.driver.existing_folder = read_registry_value_text(*where, kv::RegView::native32);
   }
   if ((run.installation.head.ProductFlags2 & flags2::kRemoveInstallPathValue) && !value_path.empty())
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, u"\\" + value_path, uninstall::RemovalKind::registry_value);
-  run.driver.reinstall = !run.driver.existing_folder.empty() && folder_exists(run.driver.existing_folder);
+  run.driver.reinstall = !run.driver.existing_folder.empty() && kv::folder_exists(run.driver.existing_folder);
 }
 
 // --- Step 15: the installation folder.
@@ -209,14 +186,7 @@ void choose_existing_folder() {
     std::u16string command = run.driver.quiet_uninstall_string.empty() ? run.driver.uninstall_string : run.driver.quiet_uninstall_string;
     if (command.empty()) refuse_with(9);
     if (wizard::must_uninstall_page()) {
-      std::u16string line = must_uninstall_command(command, kv::from_wide(GetCommandLineW()));
-      STARTUPINFOW si{};
-      si.cb = sizeof si;
-      PROCESS_INFORMATION pi{};
-      if (CreateProcessW(nullptr, kv::as_wide(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-      }
+      kv::ChildProcess::start(must_uninstall_command(command, kv::from_wide(GetCommandLineW())));
     }
     exit_installer(1);
   }
@@ -244,13 +214,13 @@ void choose_existing_folder() {
 void choose_installation_folder() {
   std::u16string setting = run.settings.default_installation_folder;
   auto named = (kv::istarts_with(setting, u"HKLM\\") || kv::istarts_with(setting, u"HKCU\\"))
-                   ? integration::registry_value_location(setting)
+                   ? kv::parse_registry_value_path(setting)
                    : std::nullopt;
   if (named) {
     std::u16string folder = read_registry_value_text(*named, kv::RegView::wow64_64);
     if (folder.empty())
       refuse(kv::utf8_to_utf16("Failed to obtain installation path from \"") + setting + u"\"");
-    if (!folder_exists(folder))
+    if (!kv::folder_exists(folder))
       refuse(u"Installation path \"" + folder + u"\" obtained from \"" + setting + u"\" does not exist.");
     engine::run.paths.install_dir = folder;
     return;
@@ -269,7 +239,7 @@ void choose_installation_folder() {
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
   engine::run.paths.install_dir = folder;
   if (run.modes.automatic || !run.settings.ProductFlags.has_low(flags_low::kDestinationPage)) {
-    create_folders(folder);
+    kv::create_folder_chain(folder);
   } else {
     steps::destination_page();
   }
@@ -281,21 +251,21 @@ void prepare_folders() {
   engine::PathRunValues& values = engine::run.paths;
   steps::status(113, 1);
   const std::u16string& install = values.install_dir;
-  if (DWORD error = create_folders(install); error == ERROR_SUCCESS)
+  if (DWORD error = kv::create_folder_chain(install); error == ERROR_SUCCESS)
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, install, uninstall::RemovalKind::directory);
-  values.uninstall_dir = join_path(install, run.settings.UninstallSubdir);
-  if (DWORD error = create_folders(values.uninstall_dir); error != ERROR_SUCCESS)
+  values.uninstall_dir = kv::join_path(install, run.settings.UninstallSubdir);
+  if (DWORD error = kv::create_folder_chain(values.uninstall_dir); error != ERROR_SUCCESS)
     engine::log_wide_pieces({u"Failed to create uninstall data folder \"", values.uninstall_dir, u"\": ",
                              kv::system_error_text(error), u"\r\n"});
   else if (values.uninstall_dir != install)
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, values.uninstall_dir, uninstall::RemovalKind::directory);
 
   if (values.portable && !run.settings.portable_shared_subfolder.empty()) {
-    values.shared_dir = join_path(install, run.settings.portable_shared_subfolder);
+    values.shared_dir = kv::join_path(install, run.settings.portable_shared_subfolder);
   } else {
     std::u16string name = run.settings.SharedPath;
     if (name.empty()) name = run.settings.Publisher.empty() ? run.placeholders.product : run.settings.Publisher;
-    values.shared_dir = expanded(join_path(shared_base_variable(run.settings.shared_folder_base), name));
+    values.shared_dir = expanded(kv::join_path(shared_base_variable(run.settings.shared_folder_base), name));
   }
   // The shared folder is only made when something goes there; its files
   // create it as they are written.
@@ -318,7 +288,7 @@ void choose_start_menu_folder() {
   if (desktop_folder.empty() && run.settings.ProductFlags.has_high(flags_high::kDesktopFolderIsProductName))
     desktop_folder = run.placeholders.product;
   values.desktop_shortcuts =
-      join_path(engine::path_variable(values.shortcuts_for_all_users ? engine::PathVar::DesktopAllDir : engine::PathVar::DesktopDir),
+      kv::join_path(engine::path_variable(values.shortcuts_for_all_users ? engine::PathVar::DesktopAllDir : engine::PathVar::DesktopDir),
                 desktop_folder);
 }
 

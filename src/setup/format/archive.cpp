@@ -147,7 +147,7 @@ int read_file_entry(ByteReader& in, std::int32_t data_size, FileEntry& e) {
   e.parameter_text = std::string(in.cstring());
   e.wide_name = in.wstring();
   e.extra_2 = std::string(in.cstring());
-  e.package_ui_level = e.kind == kPackageKind ? in.i32() : 0;
+  e.package_ui_level = e.kind == file_kind::kPackage ? in.i32() : 0;
   if (in.overran()) return kEntryFields;
 
   if (data_size < 0) return kDataSizeNegative;
@@ -199,7 +199,7 @@ int ArchiveReader::next(FileEntry& e) {
                            static_cast<int>(std::int64_t(i) * kEntryProgressSpan / entry_count()));
 
   if (int error = read_file_entry(in, data_sizes_[static_cast<std::size_t>(i)], e)) return error;
-  if (e.kind == kPackageKind && silent_) e.package_ui_level = kSilentPackageUiLevel;
+  if (e.kind == file_kind::kPackage && silent_) e.package_ui_level = kSilentPackageUiLevel;
 
   ++index_;
   if (index_ == entry_count()) return end_checks();

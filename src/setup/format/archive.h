@@ -24,12 +24,35 @@
 
 namespace setup {
 
-// FileEntry::flags bits 0 and 1: the entry carries extra_1.
-inline constexpr std::uint32_t kEntryHasExtra1Mask = 3;
-// The installer package kind carries its user-interface level, which a
-// silent run forces to this value.
-inline constexpr std::uint32_t kPackageKind = 11;
+// File entry kinds.
+namespace file_kind {
+inline constexpr std::uint32_t kPlain = 0;         // shortcuts with flag bits 0 and 1
+inline constexpr std::uint32_t kShared = 1;        // reference-counted in the shared folder
+inline constexpr std::uint32_t kFont = 4;
+inline constexpr std::uint32_t kStartup = 5;       // with a link in the startup folder
+inline constexpr std::uint32_t kSystem = 6;        // reference-counted system file
+inline constexpr std::uint32_t kComServer = 7;
+inline constexpr std::uint32_t kTypeLibrary = 8;
+inline constexpr std::uint32_t kVersioned = 9;
+inline constexpr std::uint32_t kDriverInf = 10;
+// An installer package: it carries its user-interface level, which a silent
+// run forces to kSilentPackageUiLevel.
+inline constexpr std::uint32_t kPackage = 11;
+inline constexpr std::uint32_t kApplet = 12;       // a control panel applet
+}  // namespace file_kind
 inline constexpr std::int32_t kSilentPackageUiLevel = 2;
+
+// File entry flag bits.
+namespace entry_flags {
+inline constexpr std::uint32_t kDesktopShortcut = 0x01;
+inline constexpr std::uint32_t kStartMenuShortcut = 0x02;
+inline constexpr std::uint32_t kHasExtra1Mask = 0x03;  // either shortcut bit: the entry carries extra_1
+inline constexpr std::uint32_t kModeShift = 2;      // bits 2 to 4: the overwrite mode
+inline constexpr std::uint32_t kModeMask = 0x07;
+inline constexpr std::uint32_t kNeverUninstall = 0x20;
+inline constexpr std::uint32_t kInUninstallFolder = 0x40;
+inline constexpr std::uint32_t kRemovePackage = 0x80;
+}  // namespace entry_flags
 
 // One record of the entry stream. Texts are kept as stored; their encodings
 // are named per field.
@@ -48,7 +71,7 @@ struct FileEntry {
   std::span<const std::uint8_t> data;         // 12, size from the head's table
   std::uint32_t data_checksum = 0;            // 13, read back; the writer computes it
 
-  bool has_extra_1() const { return (flags & kEntryHasExtra1Mask) != 0; }
+  bool has_extra_1() const { return (flags & entry_flags::kHasExtra1Mask) != 0; }
 };
 
 // --- Writing -------------------------------------------------------------

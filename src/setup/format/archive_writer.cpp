@@ -22,7 +22,7 @@ void write_file_entry(ByteWriter& out, const FileEntry& e) {
   out.cstring(e.parameter_text);
   out.wstring(e.wide_name);
   out.cstring(e.extra_2);
-  if (e.kind == kPackageKind) out.i32(e.package_ui_level);
+  if (e.kind == file_kind::kPackage) out.i32(e.package_ui_level);
   out.bytes(e.data);
   out.u32(additive_checksum(e.data));
 }

@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "byte_stream.h"
+#include "product_flags.h"
 
 namespace setup {
 
 inline constexpr std::uint32_t kSectionMagic = 0xA4F23DE5;  // bytes E5 3D F2 A4
 inline constexpr char kFormatVersion[] = "37.0.4";
-// ProductFlags2: the settings block and every archive chunk are enciphered.
-inline constexpr std::uint32_t kEncipheredDataBit = 0x1000;
 inline constexpr std::int32_t kMaxSettingsBlockSize = 0x31FFFFF;
 inline constexpr std::int32_t kMaxFileDataSize = 0x40000000;
 
@@ -32,7 +31,7 @@ struct SectionHead {
   std::vector<std::int32_t> data_sizes;       // 11, one per entry, in archive order
   std::array<std::uint8_t, 8> cipher_key{};   // 12, stored only when enciphered
 
-  bool enciphered() const { return (ProductFlags2 & kEncipheredDataBit) != 0; }
+  bool enciphered() const { return (ProductFlags2 & flags2::kEnciphered) != 0; }
 };
 
 struct HeadRead {
