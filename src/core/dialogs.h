@@ -24,7 +24,8 @@ void fatal_message_box(const std::u16string& text);
 // What the installer's message box needs from the rest of the program.
 struct MessageBoxLook {
   HWND (*main_window)() = nullptr;                  // centred over it, else the work area
-  std::u16string (*button_caption)(int number) = nullptr;  // strings 79, 80, 49, 100
+  // The caption of a box's Yes, No, Cancel or Retry button (IDYES, ...).
+  std::u16string (*button_caption)(int button_id) = nullptr;
   std::u16string (*default_caption)() = nullptr;    // the product's title
 };
 void set_message_box_look(const MessageBoxLook& look);

@@ -44,14 +44,10 @@ LRESULT CALLBACK on_activation(int code, WPARAM wparam, LPARAM lparam) {
     HWND box = reinterpret_cast<HWND>(wparam);
     centre_over_owner(box);
     if (g_look.button_caption) {
-      static const struct {
-        int id;
-        int string_number;
-      } kButtons[] = {{IDYES, 79}, {IDNO, 80}, {IDCANCEL, 49}, {IDRETRY, 100}};
-      for (const auto& b : kButtons) {
-        HWND button = GetDlgItem(box, b.id);
+      for (int id : {IDYES, IDNO, IDCANCEL, IDRETRY}) {
+        HWND button = GetDlgItem(box, id);
         if (!button) continue;
-        std::u16string caption = g_look.button_caption(b.string_number);
+        std::u16string caption = g_look.button_caption(id);
         if (!caption.empty()) SetWindowTextW(button, as_wide(caption));
       }
     }

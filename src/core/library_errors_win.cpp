@@ -20,4 +20,10 @@ void __throw_out_of_range(const char* what) { kv::internal_assertion(what, 0); }
 void __throw_out_of_range_fmt(const char* format, ...) { kv::internal_assertion(format, 0); }
 void __throw_invalid_argument(const char* what) { kv::internal_assertion(what, 0); }
 
+// A failed check of the library's assertions: an index outside a
+// container, a pop from an empty one.
+void __glibcxx_assert_fail(const char* file, int line, const char*, const char*) noexcept {
+  kv::internal_assertion(file, line);
+}
+
 }  // namespace std

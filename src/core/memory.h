@@ -23,8 +23,17 @@ struct MemoryState {
 const MemoryState& memory_state();
 
 // Called when an allocation of `requested` bytes failed. Returns when the
-// allocation may be retried; otherwise enters the fatal path.
+// allocation may be retried; otherwise enters the fatal path with the "Out Of
+// Memory" report, which it builds without allocating. An allocation that
+// fails while an exhaustion is handled never comes back here a second time.
 void out_of_memory(std::size_t requested);
+
+// Memory set aside at start for the fatal path of an exhaustion, given back
+// when memory runs out.
+inline constexpr std::size_t kExhaustionReserve = 1024 * 1024;
+void reserve_memory(std::size_t bytes = kExhaustionReserve);
+// True when there was a reserve to give back.
+bool release_reserved_memory();
 
 // After this many exhaustions the releasers are no longer asked.
 inline constexpr std::uint32_t kMaxExhaustions = 50000;

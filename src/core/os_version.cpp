@@ -71,6 +71,8 @@ std::string os_short_name(const OsVersion& os) {
   return two_numbers("NT ", os.major, os.minor);
 }
 
+std::string os_display_name(const OsVersion& os) { return "Windows " + os_short_name(os); }
+
 std::string os_long_name(const OsVersion& os) {
   const std::string short_name = os_short_name(os);
   std::string name = short_name.empty() ? "Windows" : "Windows " + short_name;

@@ -27,6 +27,8 @@ struct OsVersion {
   bool home_server = false;   // Windows Home Server (5.2) or its 2011 product (6.1)
   bool server_r2 = false;     // the system reports the R2 release of its server
   std::string service_pack;   // "Service Pack 1"; empty when none
+  std::uint32_t service_pack_major = 0;
+  std::uint32_t service_pack_minor = 0;
 
   bool workstation() const { return product_type == kProductWorkstation; }
 };
@@ -36,6 +38,8 @@ int os_number(const OsVersion& os);
 // "XP", "7", "2008", "10", "NT 6.5", ...: no "Windows " prefix, no edition,
 // no service pack, no " x64".
 std::string os_short_name(const OsVersion& os);
+// "Windows 7", "Windows XP": the short name behind "Windows ".
+std::string os_display_name(const OsVersion& os);
 // "Windows 7 Service Pack 1 x64": the name, the service pack and " x64".
 std::string os_long_name(const OsVersion& os);
 

@@ -43,6 +43,8 @@ OsVersion query_os_version() {
   os.service_pack = utf16_to_utf8(std::u16string(reinterpret_cast<const char16_t*>(info.szCSDVersion)));
   while (!os.service_pack.empty() && os.service_pack.back() == ' ') os.service_pack.pop_back();
   while (!os.service_pack.empty() && os.service_pack.front() == ' ') os.service_pack.erase(0, 1);
+  os.service_pack_major = info.wServicePackMajor;
+  os.service_pack_minor = info.wServicePackMinor;
 
   BOOL wow64 = FALSE;
   auto is_wow64 = system_entry<IsWow64ProcessFn>(L"kernel32.dll", "IsWow64Process");

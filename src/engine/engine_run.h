@@ -17,6 +17,12 @@ struct EngineHooks {
   // Removes pending restart operations that would undo the files the loop
   // wrote (their path_set_key forms).
   void (*clean_pending_operations)(const std::set<std::u16string>& written_paths) = nullptr;
+  // The end of the run's prompts, as the wizard shows them: the completion
+  // summary page, and the question whether to view a log with failures;
+  // each true when the user chose to view the log. Unset: the completion
+  // message box and the core library's question box.
+  bool (*summary_page)(bool offer_log) = nullptr;
+  bool (*ask_show_log)(const std::u16string& text, const std::u16string& caption) = nullptr;
 };
 
 struct EngineRun {

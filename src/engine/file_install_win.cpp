@@ -20,6 +20,7 @@
 #include "run_state.h"
 #include "shared_counts.h"
 #include "text.h"
+#include "text_ids.h"
 #include "uninstall_data.h"
 #include "version_compare.h"
 #include "win_handles.h"
@@ -28,9 +29,6 @@ namespace engine {
 namespace {
 
 constexpr int kUnknownKindError = 110;
-constexpr int kTextCannotCreateFolder = 25;
-constexpr int kTextInstallingFiles = 54;
-constexpr int kTextRegistering = 77;
 // Entries stored under this name never show their path.
 constexpr char kHiddenEntryName[] = "b/0@+";
 
@@ -90,7 +88,7 @@ bool FileInstaller::create_destination_folder(const setup::FileEntry& entry, con
   if (DWORD error = kv::create_folder_chain(folder, &file_in_the_way); error != ERROR_SUCCESS) {
     std::u16string reason = file_in_the_way ? u"Cannot create directory because there is a file with the same name."
                                             : system_error_text(error);
-    error_report_append(setup::localised(kTextCannotCreateFolder) + u" " + folder + u"\r\n" + reason +
+    error_report_append(setup::localised(setup::text_id::kCannotCreateFolder) + u" " + folder + u"\r\n" + reason +
                         u"\r\n\r\nNot installed: " + destination + u"\r\n\r\n");
     return false;
   }
@@ -117,7 +115,7 @@ void FileInstaller::install(const setup::FileEntry& entry) {
   const std::string marked = kv::to_marked(destination);
 
   if (settings.ProductFlags.has_high(setup::flags_high::kNoPathsInStepText) || entry.target_name == kHiddenEntryName)
-    setup::show_step(kTextInstallingFiles);
+    setup::show_step(setup::text_id::kInstallingCaption);
   else
     setup::show_step_text(destination);
 
@@ -173,7 +171,7 @@ void FileInstaller::install(const setup::FileEntry& entry) {
   switch (entry.kind) {
     case file_kind::kFont: {
       InstalledFont font{kv::utf8_to_utf16(entry.label), kv::from_marked(entry.target_name)};
-      setup::show_step_text(kv::replace_all(setup::localised(kTextRegistering), u"<file>", font.file_name));
+      setup::show_step_text(kv::replace_all(setup::localised(setup::text_id::kRegistering), u"<file>", font.file_name));
       register_font(font);
       lists_.fonts.push_back(std::move(font));
       lists_.fonts_changed = true;
@@ -197,7 +195,7 @@ void FileInstaller::install(const setup::FileEntry& entry) {
 
 void FileInstaller::finish() {
   setup::post_progress(91);
-  setup::show_step(kTextInstallingFiles);
+  setup::show_step(setup::text_id::kInstallingCaption);
   if (lists_.fonts_changed) broadcast_font_change();
   if (run.hooks.clean_pending_operations) run.hooks.clean_pending_operations(lists_.written_paths);
   setup::post_progress(92);

@@ -26,18 +26,12 @@ class RunLogSink {
   virtual void append(std::string_view utf8) = 0;
 };
 
-// What finish_log needs from the settings and the wizard; the driver fills
-// it once the settings are read. Null callbacks fall back to the string
-// table of the run and the core library's message boxes.
+// What finish_log needs from the settings; the driver fills it once the
+// settings are read, and the completion again with the run's restart need.
 struct LogRunSettings {
   std::uint32_t product_flags_low = 0;
   std::uint32_t product_flags_high = 0;  // finish_log clears the completion offer when no log is wanted
   bool summary_has_choices = false;      // an application, program or document on the summary page
-  std::u16string (*localised)(int number) = nullptr;
-  void (*completion_box)(const std::u16string& text, const std::u16string& caption) = nullptr;
-  bool (*ask_show_log)(const std::u16string& text, const std::u16string& caption) = nullptr;
-  // The completion summary page; true when the user chose to view the log.
-  bool (*summary_page)(bool offer_log) = nullptr;
 };
 
 

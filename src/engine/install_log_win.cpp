@@ -18,6 +18,7 @@
 #include "run_modes.h"
 #include "run_state.h"
 #include "text.h"
+#include "text_ids.h"
 #include "win_handles.h"
 
 namespace engine {
@@ -80,20 +81,12 @@ struct RunLogFile {
 };
 RunLogFile run_log_file;
 
-std::u16string localised(int number) {
-  auto fn = run.log.settings.localised;
-  return fn ? fn(number) : setup::localised(number);
-}
-
 void completion_box(const std::u16string& text, const std::u16string& caption) {
-  if (run.log.settings.completion_box)
-    run.log.settings.completion_box(text, caption);
-  else
-    kv::message_box(text, caption, MB_OK | MB_ICONINFORMATION);
+  kv::message_box(text, caption, MB_OK | MB_ICONINFORMATION);
 }
 
 bool ask_show_log(const std::u16string& text, const std::u16string& caption) {
-  if (run.log.settings.ask_show_log) return run.log.settings.ask_show_log(text, caption);
+  if (run.hooks.ask_show_log) return run.hooks.ask_show_log(text, caption);
   return kv::question_box(text, caption);
 }
 
@@ -122,7 +115,7 @@ bool write_install_log(const std::u16string& path, std::string_view failures, bo
   std::string old = read_at_most(file.get(), std::size_t(std::min<LONGLONG>(size.QuadPart, 3)));
   if (old != kUtf8Bom && size.QuadPart > 3) old += read_at_most(file.get(), std::size_t(size.QuadPart - 3));
 
-  InstallLogWrite write = plan_install_log(old, current_header(reinstall), failures, localised(43));
+  InstallLogWrite write = plan_install_log(old, current_header(reinstall), failures, setup::localised(setup::text_id::kInstallationCompleteCaption));
   if (write.rewrite) {
     seek(file.get(), 0, FILE_BEGIN);
     write_all(file.get(), *write.rewrite);
@@ -178,15 +171,15 @@ void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed)
   bool show = false;
   switch (plan.prompt) {
     case FinishPrompt::none: break;
-    case FinishPrompt::completion_box: completion_box(localised(42), localised(43)); break;
+    case FinishPrompt::completion_box: completion_box(setup::localised(setup::text_id::kInstallationComplete), setup::localised(setup::text_id::kInstallationCompleteCaption)); break;
     case FinishPrompt::summary_page:
-      if (settings.summary_page)
-        show = settings.summary_page(plan.offer_log);
+      if (run.hooks.summary_page)
+        show = run.hooks.summary_page(plan.offer_log);
       else
-        completion_box(localised(42), localised(43));
+        completion_box(setup::localised(setup::text_id::kInstallationComplete), setup::localised(setup::text_id::kInstallationCompleteCaption));
       break;
     case FinishPrompt::show_log_question:
-      show = ask_show_log(format_wide(localised(40), path), localised(41));
+      show = ask_show_log(format_wide(setup::localised(setup::text_id::kFailuresViewLogQuestion), path), setup::localised(setup::text_id::kFailuresCaption));
       break;
   }
   if (!plan.write_file) return;

@@ -2,12 +2,19 @@
 
 #include <cstdio>
 
-namespace engine {
+#include "engine_run.h"
+#include "run_state.h"
 
+namespace engine {
 
 namespace {
 constexpr std::uint32_t kErrorInvalidName = 123;
 }  // namespace
+
+void require_restart() {
+  run.reboot.reboot_required = true;
+  setup::run.settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
+}
 
 ReplaceDecision decide_replacement(bool existed, bool schedule_new_files, std::uint32_t write_error,
                                    bool drive_present) {

@@ -16,6 +16,10 @@ struct RebootRunState {
   bool reboot_required = false;
 };
 
+// Records that the run needs a restart: in the run's state and in
+// ProductFlags low bit 0x4000, which the uninstall key keeps.
+void require_restart();
+
 enum class MessageSink { log, error_report };
 
 struct ReplaceRequest {
@@ -56,7 +60,8 @@ std::u16string fallback_temporary_name(std::uint16_t number);
 //
 // Writes the data to a "KVT" temporary file beside the destination and asks
 // Windows to move it into place at the next restart. On success sets
-// reboot_run_state.reboot_required; the result says where the message goes.
+// the run's restart need (require_restart); the result says where the
+// message goes.
 ReplaceResult replace_at_reboot(const ReplaceRequest& request);
 
 // Moves (replacing) at the next restart; the source must exist. Falls back to

@@ -30,9 +30,7 @@ MoveFileExFunction move_file_ex() {
 }
 
 std::u16string in_windows_folder(std::u16string_view name) {
-  std::u16string folder = kv::windows_folder();
-  if (!folder.empty() && folder.back() != u'\\') folder += u'\\';
-  return folder.append(name);
+  return kv::join_path(kv::windows_folder(), name);
 }
 
 bool read_whole_file(const std::u16string& path, std::string& text) {
@@ -156,7 +154,7 @@ ReplaceResult replace_at_reboot(const ReplaceRequest& request) {
   kv::grant_everyone_full_access(temporary, false);
 
   if (move_at_reboot(temporary, destination)) {
-    run.reboot.reboot_required = true;
+    require_restart();
     result.registered = true;
     result.sink = MessageSink::log;
     result.message += replacement_registered_text(destination, temporary);

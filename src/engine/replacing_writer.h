@@ -33,8 +33,8 @@ struct FileWriteResult {
 // missing folders and, with setup::flags_low::kOverwriteProtected, clears the file's
 // protective attributes. After the third a file that existed (or any file
 // with setup::flags_low::kScheduleNewFiles) is scheduled for replacement at the next
-// restart: the run then requires a restart (reboot_run_state and
-// `ProductFlags` low 0x4000) and the log gets the message; every other
+// restart: the run then requires a restart (require_restart) and the log
+// gets the message; every other
 // failure goes to the error report. The `ProductFlags` are the settings'.
 // Data beyond the signed 32-bit range (a negative size seen as unsigned) is
 // the corrupt-installer error 5.

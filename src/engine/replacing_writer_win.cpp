@@ -16,6 +16,7 @@
 #include "reboot_operations.h"
 #include "replacing_writer.h"
 #include "run_state.h"
+#include "text_ids.h"
 #include "win_handles.h"
 
 namespace engine {
@@ -67,7 +68,7 @@ void clear_protective_attributes(const std::u16string& path) {
 // restart for a file in use.
 FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
   const std::u16string& destination = request.destination;
-  std::u16string message = u"\r\n" + setup::localised(31) + u" " + destination + u"\r\n";
+  std::u16string message = u"\r\n" + setup::localised(setup::text_id::kCannotWriteFile) + u" " + destination + u"\r\n";
   if (!drive_present(destination)) {
     error_report_append(message + drive_missing_text(destination[0]));
     return {};
@@ -86,7 +87,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
     error_report_append(result.message);
     return {};
   }
-  setup::run.settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
+  require_restart();
   log_wide(result.message);
   return {false, true};
 }
@@ -115,7 +116,7 @@ FileWriteResult write_replacing_file(const FileWriteRequest& request) {
       }
       error = GetLastError();
       if (attempt < kAttempts) continue;  // a bad copy is written again at once
-      error_report_append(setup::localised(31) + u" " + request.destination + u"\r\n" + system_error_text(error) +
+      error_report_append(setup::localised(setup::text_id::kCannotWriteFile) + u" " + request.destination + u"\r\n" + system_error_text(error) +
                           u"\r\n\r\n");
       return {};
     }

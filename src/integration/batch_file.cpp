@@ -1,5 +1,6 @@
 #include "batch_file.h"
 
+#include "paths.h"
 #include "text.h"
 
 namespace integration {
@@ -135,13 +136,8 @@ BatchFile build_batch_file(std::u16string_view commands, const std::function<std
 std::u16string command_interpreter(std::u16string_view comspec, const kv::OsVersion& os,
                                    std::u16string_view windows_folder, std::u16string_view system32_folder) {
   if (!comspec.empty()) return std::u16string(comspec);
-  auto joined = [](std::u16string_view folder, std::u16string_view name) {
-    std::u16string path(folder);
-    if (!path.empty() && path.back() != u'\\') path += u'\\';
-    return path.append(name);
-  };
-  if (os.platform == kv::kPlatform9x && os.major == 4) return joined(windows_folder, u"command.com");
-  return joined(system32_folder, u"cmd.exe");
+  if (os.platform == kv::kPlatform9x && os.major == 4) return kv::join_path(windows_folder, u"command.com");
+  return kv::join_path(system32_folder, u"cmd.exe");
 }
 
 std::u16string batch_command_line(std::u16string_view interpreter, std::u16string_view batch_path,

@@ -14,6 +14,7 @@
 #include "install_log.h"
 #include "os_version.h"
 #include "path_variables_win.h"
+#include "paths.h"
 #include "run_modes.h"
 #include "run_state.h"
 #include "system_text_win.h"
@@ -59,9 +60,7 @@ bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
 
   std::u16string folder = engine::run.paths.install_dir;
   if (folder.empty() || !kv::folder_exists(folder)) folder = engine::path_variable(engine::PathVar::Temp);
-  std::u16string prefix = folder;
-  if (!prefix.empty() && prefix.back() != u'\\') prefix += u'\\';
-  const std::u16string batch_path = prefix + kBatchFileName;
+  const std::u16string batch_path = kv::join_path(folder, kBatchFileName);
 
   BatchFile file = build_batch_file(kv::cp1252_to_utf16(commands), engine::path_variable,
                                     setup::run.modes.automatic || hidden, kv::os_version());
@@ -72,7 +71,7 @@ bool run_batch(std::string_view commands, bool hidden, std::string_view title) {
 
   std::u16string capture_path;
   if (!title.empty()) {
-    std::u16string path = prefix + kBatchCaptureName;
+    std::u16string path = kv::join_path(folder, kBatchCaptureName);
     if (DWORD error = write_whole_file(path, std::string_view()); error == ERROR_SUCCESS) {
       capture_path = path;
     } else {

@@ -33,6 +33,7 @@
 #include "system_restart.h"
 #include "system_text_win.h"
 #include "text.h"
+#include "text_ids.h"
 #include "uninstall_data.h"
 #include "uninstall_data_file.h"
 #include "uninstall_key.h"
@@ -152,7 +153,7 @@ void register_uninstaller(const std::vector<std::uint8_t>& uninstaller_image) {
   facts.desktop_folder = setup::run.settings.DesktopFolder;
   if (facts.desktop_folder.empty() && setup::run.settings.ProductFlags.has_high(high::kDesktopFolderIsProductName))
     facts.desktop_folder = paths().product_name;
-  facts.display_title = setup::run.settings.DisplayTitle.empty() ? setup::localised(0) : setup::run.settings.DisplayTitle;
+  facts.display_title = setup::run.settings.DisplayTitle.empty() ? setup::localised(setup::text_id::kWizardCaption) : setup::run.settings.DisplayTitle;
   facts.product_fonts = engine::product_fonts_value(engine::run.lists.fonts);
   facts.shared_files = engine::shared_files_value(engine::run.lists.reference_counts);
   facts.installed_bytes = installed_bytes(setup::run.installation.head.data_sizes);
@@ -175,7 +176,7 @@ void save_uninstall_data() {
   std::u16string path = uninstall::uninstall_data_path(paths().install_dir, setup::run.settings.UninstallSubdir);
   if (uninstall::write_uninstall_data(uninstall::uninstall_data, path)) return;
   DWORD error = GetLastError();
-  engine::error_report_append(setup::localised(31) + u" " + path + u"\r\n" + system_error_text(error) + u"\r\n\r\n");
+  engine::error_report_append(setup::localised(setup::text_id::kCannotWriteFile) + u" " + path + u"\r\n" + system_error_text(error) + u"\r\n\r\n");
 }
 
 // --- Steps 13, 14 and 20.
@@ -205,7 +206,7 @@ bool decide_restart() {
                          setup::run.settings.ProductFlags.has_high(high::kAlwaysAskRestart))) {
     case RestartChoice::none: return false;
     case RestartChoice::restart: return true;
-    case RestartChoice::ask: return kv::question_box(setup::localised(37), setup::localised(20));
+    case RestartChoice::ask: return kv::question_box(setup::localised(setup::text_id::kRestartQuestion), setup::localised(setup::text_id::kWarningCaption));
   }
   return false;
 }
@@ -250,7 +251,7 @@ void send_completion_notification(const std::string& address) {
 
 void run_completion(setup::DriverState& driver) {
   const bool registers_uninstaller = setup::run.settings.ProductFlags.has_low(low::kRegisterUninstaller);
-  step_text(setup::localised(32));
+  step_text(setup::localised(setup::text_id::kCompleting));
   progress(98);
   write_background_bitmap();
   if (setup::run.settings.ProductFlags.has_high(high::kWriteReadmeFiles)) write_documents(setup::run.settings.readme_texts, u"readme");
@@ -261,7 +262,7 @@ void run_completion(setup::DriverState& driver) {
   progress(99);
   if (registers_uninstaller) register_uninstaller(driver.uninstaller_image);
   if (setup::run.settings.ProductFlags.has_high(high::kLeaveRebootMarker)) leave_reboot_marker();
-  step_text(setup::localised(36));
+  step_text(setup::localised(setup::text_id::kFinishing));
   progress(100);
   if (registers_uninstaller) save_uninstall_data();
 

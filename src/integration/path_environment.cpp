@@ -27,10 +27,7 @@ bool ends_with_entry(std::u16string_view path, std::u16string_view folder) {
 std::u16string path_change_folder(std::u16string_view folder, std::u16string_view install_folder) {
   if (folder.empty()) return std::u16string(install_folder);
   if (kv::is_absolute_path(folder)) return std::u16string(folder);
-  while (!folder.empty() && folder.front() == u'\\') folder.remove_prefix(1);
-  std::u16string joined(install_folder);
-  if (!joined.empty() && joined.back() != u'\\') joined += u'\\';
-  return joined.append(folder);
+  return kv::join_path(install_folder, folder);
 }
 
 std::optional<std::u16string> edit_path_value(std::u16string_view path, std::u16string_view folder,

@@ -1,12 +1,11 @@
 #include "uninstaller_placement.h"
+#include "paths.h"
 
 namespace integration {
 
 
 std::u16string uninstaller_path(std::u16string_view uninstall_folder) {
-  std::u16string path(uninstall_folder);
-  if (!path.empty() && path.back() != u'\\') path += u'\\';
-  return path + kUninstallerFileName;
+  return kv::join_path(uninstall_folder, kUninstallerFileName);
 }
 
 }  // namespace integration

@@ -85,8 +85,7 @@ bool copy_running_file(const std::u16string& target) {
     return false;
   }
   if (engine::move_at_reboot(temporary, target)) {
-    setup::run.settings.ProductFlags.low |= setup::flags_low::kRebootRequired;
-    engine::run.reboot.reboot_required = true;
+    engine::require_restart();
     engine::log_wide(engine::replacement_registered_text(target, temporary));
   } else {
     DWORD error = GetLastError();

@@ -3,6 +3,7 @@
 #include "kv_core.h"
 #include "localised.h"
 #include "run_state.h"
+#include "text_ids.h"
 
 namespace setup {
 
@@ -21,6 +22,6 @@ std::string corrupt_installer_text(int code, const std::u16string& override_form
   return format;
 }
 
-void corrupt_installer(int code) { kv::fatal_text(corrupt_installer_text(code, run.strings.raw(13))); }
+void corrupt_installer(int code) { kv::fatal_text(corrupt_installer_text(code, run.strings.raw(text_id::kCorruptInstaller))); }
 
 }  // namespace setup

@@ -47,6 +47,7 @@ std::string program_file_name() {
 }
 
 [[noreturn]] void start() {
+  kv::reserve_memory();
   kv::install_trace_file_from_environment();
   kv::set_program_title(u"Tessaline Setup");
   crash::install_crash_filter();

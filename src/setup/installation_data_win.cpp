@@ -10,6 +10,7 @@
 #include "run_state.h"
 #include "system_error.h"
 #include "localised.h"
+#include "os_version.h"
 #include "pe_edit.h"
 #include "run_modes.h"
 #include "settings_run_modes.h"
@@ -87,9 +88,8 @@ void apply_settings_to_run() {
   run.modes.automatic = automatic_after_settings(run.settings.automatic_mode_choice, run.modes.automatic, run.modes.silent);
   if (run.modes.silent) run.settings.ProductFlags = forced_for_silent(run.settings.ProductFlags);
   run.strings = run.settings.strings;
-  run.placeholders.product = run.modes.name_override.empty() ? run.settings.DisplayName : run.modes.name_override;
-  run.placeholders.description =
-      run.settings.product_description.empty() ? run.placeholders.product : run.settings.product_description;
+  run.placeholders =
+      run_placeholders(run.settings, run.modes.name_override, kv::ascii_to_utf16(kv::os_display_name(kv::os_version())));
 }
 
 }  // namespace

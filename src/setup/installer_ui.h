@@ -16,4 +16,8 @@ extern ProgramInstance program;
 // Registers the installer's fatal callback and message-box look.
 void install_installer_ui();
 
+// The text that captions a message box's Yes, No, Cancel or Retry button
+// (IDYES, ...); -1 for other buttons.
+int message_box_button_text(int button_id);
+
 }  // namespace setup

@@ -27,6 +27,10 @@ std::uint32_t system_family_of(const kv::OsVersion& os) {
   }
 }
 
+SystemVersion running_system_version(const kv::OsVersion& os) {
+  return {os.major, os.minor, os.build, os.service_pack_major, os.service_pack_minor};
+}
+
 bool meets_minimum_system(const SystemVersion& running, const SystemVersion& minimum) {
   auto key = [](const SystemVersion& v) {
     return std::tie(v.major, v.minor, v.build, v.service_pack_major, v.service_pack_minor);

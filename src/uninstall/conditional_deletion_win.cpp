@@ -81,7 +81,7 @@ bool delete_conditional_files(std::vector<ConditionalDeletion>& entries, Cleanup
   if (phase == CleanupPhase::installation) {
     if (!outcome.log.empty()) engine::log_wide(outcome.log);
     if (!outcome.error_report.empty()) engine::error_report_append(outcome.error_report);
-    if (outcome.reboot_registered) engine::run.reboot.reboot_required = true;
+    if (outcome.reboot_registered) engine::require_restart();
   }
   if (outcome.corrupt) setup::corrupt_installer(kInvalidOperandDate);
   return outcome.reboot_registered;

@@ -42,7 +42,10 @@ bool start_self_removal(const std::u16string& own_path, const std::u16string& in
     SetFileAttributesW(kv::as_wide(own_path), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
 
   std::u16string command = u"\"" + integration::command_interpreter_path() + u"\" /c " + batch_argument(batch);
-  if (kv::ChildProcess::start(command, {.hidden = true, .new_console = true})) return true;
+  kv::LaunchOptions options;
+  options.hidden = true;
+  options.new_console = true;
+  if (kv::ChildProcess::start(command, options)) return true;
   HINSTANCE result = ShellExecuteW(nullptr, L"open", kv::as_wide(batch), nullptr, nullptr, SW_HIDE);
   return reinterpret_cast<INT_PTR>(result) > 31;
 }

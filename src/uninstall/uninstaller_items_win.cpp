@@ -18,6 +18,7 @@
 #include "registry_path.h"
 #include "removal_order.h"
 #include "shared_files.h"
+#include "text_ids.h"
 #include "uninstall_records.h"
 #include "firewall_exceptions.h"
 #include "progress_window.h"
@@ -46,7 +47,9 @@ bool is_record_kind(char c) { return c == '~' || c == '!' || c == '^' || c == '*
 // Runs a program hidden and waits for it; its exit code, or nothing when it
 // could not be started.
 std::optional<DWORD> run_hidden_and_wait(const std::u16string& command_line) {
-  kv::ChildProcess program = kv::ChildProcess::start(command_line, {.hidden = true});
+  kv::LaunchOptions options;
+  options.hidden = true;
+  kv::ChildProcess program = kv::ChildProcess::start(command_line, options);
   if (!program || !program.wait()) return std::nullopt;
   return program.exit_code();
 }
@@ -133,7 +136,7 @@ void remove_file_record(const std::string& line, std::size_t position, std::size
     uninstall_run.deleted_files.insert(engine::path_set_key(path));
     return;
   }
-  engine::error_report_append(text(58) + u" " + path + u"\r\n");
+  engine::error_report_append(text(setup::text_id::kCannotDeleteFile) + u" " + path + u"\r\n");
   add_to_removal_list(uninstall_data, line, RemovalKind::file);
 }
 
@@ -151,7 +154,7 @@ void remove_fonts(HKEY uninstall_key) {
   bool any_removed = false;
   for (const FontRecord& font : fonts) {
     if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingFonts) &&
-        !ask(kv::fill_format(text(56), {font.name}), text(57)))
+        !ask(kv::fill_format(text(setup::text_id::kRemoveFontQuestion), {font.name}), text(setup::text_id::kRemoveFontCaption)))
       continue;
     if (font_list) kv::reg_delete_value(font_list.get(), font.name);
     std::u16string file = kv::is_absolute_path(font.file_name) ? font.file_name : kv::join_path(font_folder, font.file_name);
@@ -190,7 +193,7 @@ void remove_shared_files(HKEY uninstall_key) {
     wizard::activate_progress_window();
     if (!kv::path_exists(file.path)) continue;
     if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
-        !ask(kv::fill_format(text(35), {file.path}), text(59)))
+        !ask(kv::fill_format(text(setup::text_id::kRemoveSharedFileQuestion), {file.path}), text(setup::text_id::kRemoveSharedFileCaption)))
       continue;
     kv::delete_file(file.path);
   }
@@ -212,7 +215,7 @@ void remove_msi_packages() {
   // Packages that fail are written back for the next run.
   uninstall_data.msi.clear();
   if (lines.empty()) return;
-  step_start(108);
+  step_start(setup::text_id::kRemovingPackages);
   kv::Wow64RedirectionPause pause;
   MsiLibrary msi;
   for (const std::string& line : lines) {

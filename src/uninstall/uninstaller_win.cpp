@@ -28,6 +28,7 @@
 #include "run_modes.h"
 #include "run_state.h"
 #include "system_restart.h"
+#include "text_ids.h"
 #include "uninstall_data_file.h"
 #include "uninstall_key_win.h"
 #include "uninstall_records.h"
@@ -59,7 +60,7 @@ RunHandles g_run;
 // with the flag that asks for it); a text not shown goes to the trace.
 void opening_error(const std::u16string& message) {
   if (!setup::run.modes.automatic || uninstall_run.has_high(setup::flags_high::kUninstallErrorsWhenAutomatic)) {
-    std::u16string caption = text(21);
+    std::u16string caption = text(setup::text_id::kErrorCaption);
     kv::message_box(message, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR, wizard::message_owner());
   } else {
     kv::trace(message);
@@ -67,9 +68,12 @@ void opening_error(const std::u16string& message) {
 }
 
 HWND main_window() { return setup::program.main_window; }
-std::u16string button_caption(int number) { return text(number); }
+std::u16string button_caption(int button_id) {
+  const int text_number = setup::message_box_button_text(button_id);
+  return text_number < 0 ? std::u16string() : text(text_number);
+}
 std::u16string default_caption() {
-  const std::u16string& title = text(55);
+  const std::u16string& title = text(setup::text_id::kUninstallTitle);
   return title.empty() ? uninstall_run.display_name : title;
 }
 
@@ -162,7 +166,7 @@ bool open_product(const std::u16string& product_name) {
 }
 
 [[noreturn]] void abort_run() {
-  if (!automatic()) kv::message_box(text(101), text(111), MB_OK | MB_ICONEXCLAMATION, wizard::message_owner());
+  if (!automatic()) kv::message_box(text(setup::text_id::kUninstallCanceled), text(setup::text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION, wizard::message_owner());
   setup::exit_installer(1);
 }
 
@@ -170,7 +174,7 @@ bool open_product(const std::u16string& product_name) {
 bool confirm() {
   if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kBeforeUninstallQuestion)) abort_run();
   if (!automatic()) {
-    if (!ask(text(53), text(55))) setup::exit_installer(1);
+    if (!ask(text(setup::text_id::kUninstallQuestion), text(setup::text_id::kUninstallTitle))) setup::exit_installer(1);
     if (auto address = support_address(kv::ansi_to_utf16(uninstall_run.support_offer))) {
       if (wizard::support_offer_page(*address)) {
         kv::Wow64RedirectionPause pause;
@@ -219,17 +223,17 @@ void notify_programs_folder_changed() {
 void remove_everything() {
   HKEY key = g_run.key.get();
   run_first_batch(key);
-  step_start(70);
+  step_start(setup::text_id::kRemovingAssociations);
   progress(1);
   restore_file_associations();
   step_end();
 
-  step_start(67);
+  step_start(setup::text_id::kRemovingFonts);
   progress(3);
   if (!uninstall_run.product_fonts.empty()) remove_fonts(key);
   step_end();
 
-  step_start(68);
+  step_start(setup::text_id::kRemovingSharedFiles);
   progress(5);
   if (!uninstall_run.has_high(setup::flags_high::kKeepInstallLogAtUninstall))
     DeleteFileW(kv::as_wide(kv::join_path(uninstall_run.uninstall_folder, u"Install.log")));
@@ -255,7 +259,7 @@ void remove_everything() {
   remove_start_menu_folder();
   step_end();
 
-  step_start(69);
+  step_start(setup::text_id::kRemovingRegistryEntries);
   progress(95);
   remove_product_registry(key);
   remove_registry_items();
@@ -304,16 +308,16 @@ void start_program_after(const std::u16string& command) {
 bool finish() {
   HWND owner = wizard::message_owner();
   if (!no_errors()) {
-    std::u16string summary = kv::fill_format(text(10), {kv::ansi_to_utf16(engine::run.log.error_report)});
+    std::u16string summary = kv::fill_format(text(setup::text_id::kUninstallFailures), {kv::ansi_to_utf16(engine::run.log.error_report)});
     if (!automatic())
-      kv::message_box(summary, text(20), MB_OK | MB_ICONWARNING, owner);
+      kv::message_box(summary, text(setup::text_id::kWarningCaption), MB_OK | MB_ICONWARNING, owner);
     else
       kv::trace(summary);
     return false;
   }
   if (!automatic() && (uninstall_run.flags2 & setup::flags2::kUninstallCompletionMessage))
-    kv::message_box(text(34), text(15), MB_OK | MB_ICONINFORMATION, owner);
-  if (uninstall_run.has_high(setup::flags_high::kUninstallRestart) && (automatic() || ask(text(74), text(20)))) kv::restart_system();
+    kv::message_box(text(setup::text_id::kUninstallComplete), text(setup::text_id::kUninstallCompleteCaption), MB_OK | MB_ICONINFORMATION, owner);
+  if (uninstall_run.has_high(setup::flags_high::kUninstallRestart) && (automatic() || ask(text(setup::text_id::kUninstallRestartQuestion), text(setup::text_id::kWarningCaption)))) kv::restart_system();
   start_program_after(setup::run.modes.run_after);
   return true;
 }

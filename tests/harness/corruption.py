@@ -67,8 +67,9 @@ def product_files() -> dict[str, bytes]:
 
 
 def remove_product() -> None:
-    """What a copy that got too far left: its folder and registry keys."""
+    """What a copy that got too far left: its folders and registry keys."""
     shutil.rmtree(PROGRAMS / PRODUCT_NAME, ignore_errors=True)
+    shutil.rmtree(PROGRAMS / "Common Files" / PRODUCT_NAME, ignore_errors=True)
     wine.reg_delete(UNINSTALL + PRODUCT_NAME)
     wine.reg_delete("HKLM\\Software\\Tessaline Sweep")
 

@@ -61,6 +61,21 @@ def test_out_of_memory_ends_with_the_report():
     assert "Requested size = 3221225472 (0xC0000000)\r\n\r\nStack contents:\r\n" in run.trace
 
 
+def test_real_exhaustion_ends_with_the_report_from_reserved_memory():
+    # Every allocation fails: building the report may not allocate, and a
+    # failure while handling one must not come back into the handler.
+    run = wine.run(wine.PROBE, "exhaustion", "silent", timeout=120)
+    assert run.returncode == 1
+    assert "Out Of Memory.\r\nAdvice: Make sure the hard drive is not full.\r\n" in run.trace
+    assert "Requested size = 65536 (0x00010000)\r\n\r\nStack contents:\r\n" in run.trace
+
+
+def test_an_index_beyond_a_container_ends_as_an_internal_error():
+    run = wine.run(wine.PROBE, "index-error", "silent", timeout=60)
+    assert run.returncode == 1
+    assert run.trace.startswith("fatal error\r\nInternal Fatal Error\r\nModule: stl_vector.h\r\nLine: ")
+
+
 def test_a_standard_library_error_ends_as_an_internal_error():
     run = wine.run(wine.PROBE, "library-error", "silent", timeout=60)
     assert run.returncode == 1

@@ -207,3 +207,67 @@ def test_a_second_installer_is_refused_while_the_first_runs(tmp_path, clean):
     assert second.returncode == 1
     assert second.trace == ("smw_run_w + window_creation_disallowed\r\nAnother installation is already running. "
                             "Please wait until it has finished, then try again.\r\n")
+
+
+def test_texts_name_the_running_system(tmp_path, clean):
+    name = clean.add("Scenario System Name")
+    every_family = ", ".join(f'"{f}"' for f in ["9x", "nt4", "2000", "xp", "server-2003", "vista", "server-2008",
+                                                  "7", "8", "8.1", "server-2012", "10", "11", "server-2016"])
+    extra = f'[requirements]\nexcluded_windows = [{every_family}]\n[strings]\n61 = "<product> is not for <os>."\n'
+    run = wine.run(build(tmp_path, name, "1.0", extra), "/silent")
+    assert run.returncode == 1
+    assert run.trace.startswith(f"smw_run_w + window_creation_disallowed\r\n{name} is not for Windows ")
+    assert "<os>" not in run.trace
+    assert not (PROGRAMS / name).exists()
+
+
+def test_a_service_pack_minimum_is_met_by_that_service_pack(tmp_path, clean):
+    # The prefix is Windows 7 with Service Pack 1.
+    name = clean.add("Scenario Service Pack")
+    met = '[requirements]\nminimum_windows = "6.1.7601"\nminimum_service_pack = "1"\n'
+    run = wine.run(build(tmp_path, name, "1.0", met), "/silent")
+    assert (run.returncode, run.trace) == (1, "")
+    assert (PROGRAMS / name / "app.txt").exists()
+    too_new = '[requirements]\nminimum_windows = "6.1.7601"\nminimum_service_pack = "2"\n'
+    run = wine.run(build(tmp_path, name, "1.1", too_new), "/silent")
+    assert "requires 6.1.7601 or later" in run.trace
+
+
+def test_the_shared_folder_is_made_and_given_its_rights(tmp_path, clean):
+    name = clean.add("Scenario Shared Folder")
+    shared = wine.DRIVE_C / "Program Files (x86)" / "Common Files" / "Scenario Shared Maker"
+    extra = ('[shared_folder]\nname = "Scenario Shared Maker"\n'
+             '[installation]\ngrant_folder_rights = true\ngrant_shared_folder_rights = true\n')
+    try:
+        assert wine.run(build(tmp_path, name, "1.0", extra), "/silent").returncode == 1
+        log = install_log(name)
+        assert ('Granting rights to directory "C:\\Program Files (x86)\\Common Files\\Scenario Shared Maker"...OK\r\n'
+                in log)
+        # Nothing was installed there, so the completion took it away again.
+        assert not shared.exists()
+
+        # A file in the shared folder's place: the failure is logged.
+        shared.write_text("in the way")
+        assert wine.run(build(tmp_path, name, "1.1", extra), "/silent").returncode == 1
+        log = install_log(name).split("**********************************************")[-1]
+        assert ('Failed to create shared folder "C:\\Program Files (x86)\\Common Files\\Scenario Shared Maker": '
+                in log)
+    finally:
+        if shared.is_file():
+            shared.unlink()
+
+
+def test_a_deletion_at_restart_is_kept_in_the_product_flags(tmp_path, clean):
+    name = clean.add("Scenario Restart Flag")
+    folder = PROGRAMS / name
+    folder.mkdir(parents=True)
+    (folder / "stale.txt").write_text("from an old version")
+    rules = '[[delete]]\npattern = "%InstallDir%\\\\stale.txt"\nphases = ["install"]\nat_restart = "only"\n'
+    try:
+        run = wine.run(build(tmp_path, name, "1.0", rules), "/silent")
+        assert (run.returncode, run.trace) == (1, "restart requested\r\n")
+        flags = int(wine.reg_query(UNINSTALL + name)["ProductFlags"])
+        assert flags & 0x4000
+    finally:
+        subprocess.run(["wine", "reg", "delete", "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                        "/v", "PendingFileRenameOperations", "/f"], capture_output=True, env=wine.ENV)

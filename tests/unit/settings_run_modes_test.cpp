@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings_run_modes.h"
+#include "localised.h"
 #include "settings_system.h"
 
 namespace {
@@ -72,6 +73,32 @@ TEST(SettingsSystem, MinimumVersionComparesInOrder) {
   EXPECT_TRUE(meets_minimum_system(win7_sp1, {6, 0, 9999, 9, 0}));
   EXPECT_FALSE(meets_minimum_system(win7_sp1, {6, 1, 7601, 2, 0}));
   EXPECT_FALSE(meets_minimum_system(win7_sp1, {10, 0, 0, 0, 0}));
+}
+
+TEST(SettingsSystem, TheRunningServicePackCounts) {
+  kv::OsVersion os;
+  os.major = 6;
+  os.minor = 1;
+  os.build = 7601;
+  os.service_pack = "Service Pack 1";
+  os.service_pack_major = 1;
+  EXPECT_EQ(running_system_version(os), (SystemVersion{6, 1, 7601, 1, 0}));
+  EXPECT_TRUE(meets_minimum_system(running_system_version(os), {6, 1, 7601, 1, 0}));
+  os.service_pack_major = 0;
+  EXPECT_FALSE(meets_minimum_system(running_system_version(os), {6, 1, 7601, 1, 0}));
+}
+
+TEST(RunTexts, PlaceholdersNameTheProductItsDescriptionAndTheSystem) {
+  Settings s;
+  s.DisplayName = u"Hello";
+  Placeholders p = run_placeholders(s, u"", u"Windows 7");
+  EXPECT_EQ(p.product, u"Hello");
+  EXPECT_EQ(p.description, u"Hello");
+  EXPECT_EQ(p.os, u"Windows 7");
+  EXPECT_EQ(expand_placeholders(u"<Product> on <OS>: <description>", p), u"Hello on Windows 7: Hello");
+  s.product_description = u"the greeting tool";
+  p = run_placeholders(s, u"Renamed", u"Windows 10");
+  EXPECT_EQ(expand_placeholders(u"<product>, <description>, <os>", p), u"Renamed, the greeting tool, Windows 10");
 }
 
 }  // namespace

@@ -100,14 +100,6 @@ TEST(PathVariablesWin, SystemVersionVariables) {
   EXPECT_TRUE(kv::os_long_name(os).ends_with(" x64"));
 }
 
-std::u16string localised_for_test(int number) {
-  switch (number) {
-    case 40: return u"Errors occurred. See %s?";
-    case 41: return u"Setup";
-    case 43: return u"All done.";
-    default: return {};
-  }
-}
 
 std::u16string g_asked;
 bool decline_show_log(const std::u16string& text, const std::u16string& caption) {
@@ -129,8 +121,12 @@ TEST(InstallLogWin, RunLogFinishedIntoInstallLog) {
   run.product_version = u"1.2";
   engine::LogRunSettings& settings = engine::run.log.settings;
   settings.product_flags_low = setup::flags_low::kKeepInstallLog | setup::flags_low::kRegisterUninstaller;
-  settings.localised = localised_for_test;
-  settings.ask_show_log = decline_show_log;
+  std::vector<std::u16string> texts(50);
+  texts[40] = u"Errors occurred. See %s?";
+  texts[41] = u"Setup";
+  texts[43] = u"All done.";
+  setup::run.strings.assign({u"English"}, 50, texts);
+  engine::run.hooks.ask_show_log = decline_show_log;
 
   const int before = run_log_files(temp);
   ASSERT_TRUE(engine::open_run_log());
@@ -168,6 +164,7 @@ TEST(InstallLogWin, RunLogFinishedIntoInstallLog) {
   EXPECT_EQ(g_asked, u"Errors occurred. See " + log_path + u"?|Setup");
 
   engine::discard_run_log();
+  engine::run.hooks = {};
   EXPECT_EQ(engine::run.log.run_log, nullptr);
   EXPECT_EQ(run_log_files(temp), before);
 

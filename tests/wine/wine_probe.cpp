@@ -38,6 +38,7 @@ DWORD WINAPI race_static(void*) { return static_cast<DWORD>(slow_static()); }
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  kv::reserve_memory();
   kv::install_trace_file_from_environment();
   kv::set_program_title(u"Tessaline Setup");
   int argc = 0;
@@ -59,6 +60,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     char* p = static_cast<char*>(::operator new(huge));
     p[0] = 1;
     return 0;
+  }
+  if (mode == u"exhaustion") {
+    // Every allocation fails from here on, as when the address space is
+    // used up: the report still comes out, without recursion.
+    static void* volatile kept;
+    for (std::size_t size = std::size_t(256) << 20; size >= 16; size /= 4)
+      while ((kept = std::malloc(size)) != nullptr) {
+      }
+    // No 64 KB block was left when the filling passed that size.
+    kept = new char[65536];
+    return 5;
+  }
+  if (mode == u"index-error") {
+    // An index beyond a container's end, as a bug would make it.
+    std::vector<int> values(3);
+    volatile std::size_t index = 3;
+    return values[index];
   }
   if (mode == u"library-error") {
     // An index beyond a container's end, as a bug would make it.

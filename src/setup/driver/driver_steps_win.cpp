@@ -3,6 +3,11 @@
 #include <windows.h>
 
 #include "archive.h"
+#include "component_registration.h"
+#include "file_associations.h"
+#include "firewall_exceptions.h"
+#include "registry_entries.h"
+#include "shortcuts.h"
 #include "close_applications.h"
 #include "corrupt_installer.h"
 #include "dialogs.h"
@@ -15,6 +20,7 @@
 #include "file_install.h"
 #include "folder_rights.h"
 #include "run_state.h"
+#include "text_ids.h"
 #include "uninstaller_placement.h"
 #include "version_compare.h"
 #include "install_log.h"
@@ -36,8 +42,6 @@
 
 namespace setup::steps {
 namespace {
-
-std::u16string log_localised(int number) { return localised(number); }
 
 void clean_pending_operations(const std::set<std::u16string>& written_paths) {
   uninstall::clean_pending_operations(written_paths, uninstall::CleanupPhase::installation);
@@ -71,7 +75,7 @@ void destination_page() {
 
 void cancel() {
   if (!run.modes.automatic)
-    kv::message_box(localised(run.modes.uninstall ? 101 : 98), localised(111), MB_OK | MB_ICONEXCLAMATION);
+    kv::message_box(localised(run.modes.uninstall ? text_id::kUninstallCanceled : text_id::kInstallationCanceled), localised(text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION);
   exit_installer(1);
 }
 
@@ -101,14 +105,13 @@ void begin_installation_proper() {
   log.product_flags_high = run.settings.ProductFlags.high;
   log.summary_has_choices =
       !run.settings.launch_application.empty() || !run.settings.run_program.empty() || !run.settings.open_document.empty();
-  log.localised = log_localised;
   engine::open_run_log();
   integration::send_notification(run.settings.copy_start_address);
 }
 
 void restore_point() {
   if (!(run.installation.head.ProductFlags2 & flags2::kRestorePoint)) return;
-  status(97, -1);
+  status(text_id::kCreatingRestorePoint, -1);
   engine::log_text("Creating restore point...");
   if (auto sequence = kv::begin_restore_point(run.placeholders.product)) {
     run.driver.restore_point_sequence = *sequence;
@@ -164,10 +167,14 @@ void conditional_deletions() {
 }
 
 void after_files() {
-  // Component registration, shortcuts, registry entries, associations and
-  // firewall exceptions come with their own parts; the uninstaller's path
-  // and icon are ready before the shortcuts that point at it.
+  engine::register_collected_components(engine::run.lists);
+  // The uninstaller's path and icon are ready before the shortcuts that
+  // point at it.
   if (run.settings.ProductFlags.has_low(flags_low::kRegisterUninstaller)) integration::prepare_uninstaller();
+  integration::create_shortcuts();
+  integration::apply_registry_entries();
+  integration::register_file_associations();
+  integration::add_firewall_exceptions();
 }
 
 void completion() {

@@ -36,6 +36,7 @@
 #include "registry.h"
 #include "run_modes.h"
 #include "settings_system.h"
+#include "text_ids.h"
 #include "uninstall_data.h"
 #include "uninstall_key_win.h"
 #include "win_handles.h"
@@ -52,7 +53,7 @@ using engine::expanded;
 // Refuses the run with localised string n (completed with values); nothing
 // is shown in automatic mode when `quiet_when_automatic`.
 [[noreturn]] void refuse(const std::u16string& text, bool quiet_when_automatic = false) {
-  if (!(quiet_when_automatic && run.modes.automatic)) kv::message_box(text, localised(21), MB_OK | MB_ICONERROR);
+  if (!(quiet_when_automatic && run.modes.automatic)) kv::message_box(text, localised(text_id::kErrorCaption), MB_OK | MB_ICONERROR);
   exit_installer(1);
 }
 
@@ -107,18 +108,17 @@ void read_head_and_uninstaller_image() {
 void check_platform() {
   const kv::OsVersion& os = kv::os_version();
   if (auto bits = refused_bitness(run.settings.Bitness, os.windows_64bit))
-    refuse_with(81, {kv::to_u16(*bits)}, /*quiet_when_automatic=*/true);
+    refuse_with(text_id::kWrongBitness, {kv::to_u16(*bits)}, /*quiet_when_automatic=*/true);
   if (run.settings.Bitness == 1 && !run.driver.redirection.begin())
     kv::fatal("Wow64DisableWow64FsRedirection() failed");
   if (!run.settings.minimum_system_version.empty()) {
-    SystemVersion running{os.major, os.minor, os.build, 0, 0};
-    if (!meets_minimum_system(running, run.settings.minimum_system_version)) {
+    if (!meets_minimum_system(running_system_version(os), run.settings.minimum_system_version)) {
       const SystemVersion& m = run.settings.minimum_system_version;
-      refuse_with(60, {kv::to_u16(m.major) + u"." + kv::to_u16(m.minor) + u"." + kv::to_u16(m.build)});
+      refuse_with(text_id::kSystemTooOld, {kv::to_u16(m.major) + u"." + kv::to_u16(m.minor) + u"." + kv::to_u16(m.build)});
     }
   }
   if (run.settings.excluded_systems & system_family_of(os))
-    refuse_with(61, {kv::ascii_to_utf16(kv::os_long_name(os))});
+    refuse_with(text_id::kSystemExcluded, {kv::ascii_to_utf16(kv::os_long_name(os))});
 }
 
 // --- Step 7: update-only installers.
@@ -128,10 +128,10 @@ void check_update_only() {
   const auto& update = run.settings.update_only;
   kv::UniqueRegKey key = integration::open_uninstall_key(update.product_name, KEY_READ);
   std::u16string shown = update.display_name.empty() ? update.product_name : update.display_name;
-  if (!key) refuse_with(12, {shown});
+  if (!key) refuse_with(text_id::kUpdateTargetMissing, {shown});
   const integration::InstalledProduct master = integration::read_installed_product(key.get());
   if (!update.oldest_version.empty() && steps::compare_versions(master.display_version, update.oldest_version) < 0)
-    refuse_with(112, {master.display_version, update.oldest_version});
+    refuse_with(text_id::kUpdateTooOld, {master.display_version, update.oldest_version});
   if (kv::iequals(run.settings.default_installation_folder, u"<master>")) run.driver.master_folder = master.install_folder;
 }
 
@@ -141,7 +141,7 @@ void check_single_instance() {
   if (!run.settings.ProductFlags.has_low(flags_low::kSingleInstance)) return;
   // Held until the process ends.
   HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Tessaline LMQ");
-  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) refuse_with(91);
+  if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) refuse_with(text_id::kAlreadyRunning);
 }
 
 // --- Step 9: an existing installation.
@@ -184,14 +184,14 @@ void choose_existing_folder() {
                            run.driver.installed_version, steps::compare_versions)) {
     run.modes.automatic = false;
     std::u16string command = run.driver.quiet_uninstall_string.empty() ? run.driver.uninstall_string : run.driver.quiet_uninstall_string;
-    if (command.empty()) refuse_with(9);
+    if (command.empty()) refuse_with(text_id::kMustUninstall);
     if (wizard::must_uninstall_page()) {
       kv::ChildProcess::start(must_uninstall_command(command, kv::from_wide(GetCommandLineW())));
     }
     exit_installer(1);
   }
   if (downgrade_refused(run.driver.no_downgrade_below, our_version(), steps::compare_versions))
-    refuse_with(106, {run.driver.no_downgrade_below}, /*quiet_when_automatic=*/true);
+    refuse_with(text_id::kDowngradeRefused, {run.driver.no_downgrade_below}, /*quiet_when_automatic=*/true);
 
   run.driver.install_type = install_type(compare, run.driver.installed_version, our_version(), steps::compare_versions);
   run.driver.same_version = run.driver.install_type == kSameVersion;
@@ -199,13 +199,13 @@ void choose_existing_folder() {
   run.driver.downgrade = run.driver.install_type == kDowngrade;
 
   if (!run.modes.automatic && !run.settings.ProductFlags.has_low(flags_low::kNoExistingInstallQuestion)) {
-    std::u16string text = kv::fill_format(localised(7), {localised(run.driver.install_type), run.driver.existing_folder,
+    std::u16string text = kv::fill_format(localised(text_id::kExistingInstallationQuestion), {localised(run.driver.install_type), run.driver.existing_folder,
                                                          run.placeholders.product});
-    if (!kv::question_box(text, localised(2))) steps::cancel();
+    if (!kv::question_box(text, localised(text_id::kExistingInstallationCaption))) steps::cancel();
     if (run.settings.ProductFlags.has_high(flags_high::kWarnOldVersions) && !run.settings.warning_version.empty() &&
         steps::compare_versions(run.driver.installed_version, kv::from_marked(run.settings.warning_version)) < 0) {
-      std::u16string warning = kv::fill_format(localised(72), {run.driver.installed_version, kv::from_marked(run.settings.warning_version)});
-      if (kv::message_box(warning, localised(20), MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) exit_installer(1);
+      std::u16string warning = kv::fill_format(localised(text_id::kOldVersionWarning), {run.driver.installed_version, kv::from_marked(run.settings.warning_version)});
+      if (kv::message_box(warning, localised(text_id::kWarningCaption), MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) exit_installer(1);
     }
   }
   engine::run.paths.install_dir = run.driver.existing_folder;
@@ -234,7 +234,7 @@ void choose_installation_folder() {
   else if (!run.driver.master_folder.empty()) folder = run.driver.master_folder;
   else
     folder = default_folder_text(setting, run.placeholders.product,
-                                 u"Windows " + kv::ascii_to_utf16(kv::os_short_name(kv::os_version())), run.settings.Bitness);
+                                 kv::ascii_to_utf16(kv::os_display_name(kv::os_version())), run.settings.Bitness);
   folder = expanded(folder);
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
   engine::run.paths.install_dir = folder;
@@ -249,7 +249,7 @@ void choose_installation_folder() {
 
 void prepare_folders() {
   engine::PathRunValues& values = engine::run.paths;
-  steps::status(113, 1);
+  steps::status(text_id::kCreatingFolders, 1);
   const std::u16string& install = values.install_dir;
   if (DWORD error = kv::create_folder_chain(install); error == ERROR_SUCCESS)
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, install, uninstall::RemovalKind::directory);
@@ -267,8 +267,12 @@ void prepare_folders() {
     if (name.empty()) name = run.settings.Publisher.empty() ? run.placeholders.product : run.settings.Publisher;
     values.shared_dir = expanded(kv::join_path(shared_base_variable(run.settings.shared_folder_base), name));
   }
-  // The shared folder is only made when something goes there; its files
-  // create it as they are written.
+  // The completion takes it away again when nothing was installed there.
+  if (!values.shared_dir.empty()) {
+    if (DWORD error = kv::create_folder_chain(values.shared_dir); error != ERROR_SUCCESS)
+      engine::log_wide_pieces({u"Failed to create shared folder \"", values.shared_dir, u"\": ",
+                               kv::system_error_text(error), u"\r\n"});
+  }
   if (run.settings.ProductFlags.has_high(flags_high::kGrantFolderRights)) {
     steps::grant_rights(install);
     if (run.settings.ProductFlags.has_high(flags_high::kGrantSharedFolderRights)) steps::grant_rights(values.shared_dir);
@@ -325,7 +329,7 @@ void run_installation() {
   steps::restore_point();
   prepare_folders();
   steps::run_installation_batches();
-  steps::status(8, 2);
+  steps::status(text_id::kPreparingToInstall, 2);
   steps::verify_archive();
   steps::conditional_deletions();
   steps::install_files();

@@ -6,6 +6,7 @@
 #include "cipher.h"
 #include "kv_core.h"
 #include "scramble.h"
+#include "text_ids.h"
 #include "zlib_codec.h"
 
 namespace setup {
@@ -17,9 +18,7 @@ constexpr int kArchiveLengthError = 46;
 constexpr int kSettingsNotInflated = 47;
 constexpr int kArchiveChecksumError = 55;
 
-constexpr int kVerifyingStepText = 62;
 constexpr int kVerifyingProgress = 21;
-constexpr int kCopyingStepText = 54;
 constexpr int kVerifiedProgress = 26;
 
 }  // namespace
@@ -110,12 +109,12 @@ int verify_archive(std::span<const std::uint8_t> archive, const SectionHead& hea
   ContainerProgress& show = progress ? *progress : quiet;
   if (archive.size() != static_cast<std::size_t>(head.archive_size)) return kArchiveLengthError;
   show.wait_minimum_display();
-  show.show_step(kVerifyingStepText);
+  show.show_step(text_id::kVerifying);
   show.post_progress(kVerifyingProgress);
   if (checksum == ArchiveChecksum::compute && additive_checksum(archive) != head.archive_checksum)
     return kArchiveChecksumError;
   show.wait_minimum_display();
-  show.show_step(kCopyingStepText);
+  show.show_step(text_id::kInstallingCaption);
   show.post_progress(kVerifiedProgress);
   return 0;
 }

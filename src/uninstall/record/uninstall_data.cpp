@@ -4,6 +4,7 @@
 
 #include "csv.h"
 #include "kv_core.h"
+#include "paths.h"
 
 namespace uninstall {
 
@@ -344,17 +345,8 @@ std::vector<std::string_view> section_lines(std::string_view buffer) {
 }
 
 std::u16string uninstall_data_path(std::u16string_view install_folder, std::u16string_view uninstall_subdir) {
-  std::u16string path(install_folder);
-  auto join = [&path](std::u16string_view part) {
-    while (!part.empty() && (part.front() == u'\\' || part.front() == u'/')) part.remove_prefix(1);
-    while (!part.empty() && (part.back() == u'\\' || part.back() == u'/')) part.remove_suffix(1);
-    if (part.empty()) return;
-    if (!path.empty() && path.back() != u'\\' && path.back() != u'/') path += u'\\';
-    path += part;
-  };
-  join(uninstall_subdir);
-  join(u"Uninstall.DAT");
-  return path;
+  return kv::join_path(kv::join_path(install_folder, kv::without_trailing_separators(uninstall_subdir)),
+                       u"Uninstall.DAT");
 }
 
 }  // namespace uninstall

@@ -21,9 +21,9 @@
 namespace uninstall {
 
 // The texts the uninstaller shows, in the order the file carries them.
-inline constexpr int kUninstallTextIds[] = {10, 15, 20, 30, 34,  35,  49,  53,  55,  56,  57,
-                                            58, 59, 65, 67, 68,  69,  70,  71,  74,  79,  80,
-                                            99, 100, 101, 104, 107, 108, 109, 110, 111};
+inline constexpr int kUninstallTextIds[] = {
+    10, 15, 20, 30, 34, 35, 49, 53, 55, 56, 57, 58, 59, 65, 67, 68,
+    69, 70, 71, 74, 79, 80, 99, 100, 101, 104, 107, 108, 109, 110, 111};
 // The wizard pages' header text travels as this text id.
 inline constexpr int kHeaderTextId = 999;
 inline constexpr int kHighestTextId = 1000;
