@@ -8,6 +8,7 @@
 #include "completion.h"
 #include "corrupt_installer.h"
 #include "crash_guard.h"
+#include "notification_requests.h"
 #include "dialogs.h"
 #include "driver_state.h"
 #include "engine_run.h"
@@ -278,12 +279,6 @@ void run_final_actions() {
 
 }  // namespace
 
-void send_completion_notification(const std::string& address) {
-  // Notification requests are sent by the background worker, which does not
-  // exist yet: the address is chosen but nothing is sent.
-  (void)address;
-}
-
 void run_completion(setup::DriverState& driver) {
   const bool registers_uninstaller = setup::run.settings.ProductFlags.has_low(low::kRegisterUninstaller);
   step_text(setup::localised(32));
@@ -304,8 +299,7 @@ void run_completion(setup::DriverState& driver) {
   run_batch(append_extra_commands(setup::run.settings.post_installation_batch, setup::run.modes.extra_batch[setup::kPostInstallBatch]),
             setup::run.settings.ProductFlags.has_low(low::kPostInstallBatchHidden),
             setup::run.installation.head.ProductFlags2 & kLogPostInstallBatch ? "Post-Installation Batch" : "");
-  const std::string& address = completion_address(setup::run.settings, driver.upgrade, driver.downgrade, driver.reinstall);
-  if (!address.empty()) send_completion_notification(address);
+  send_notification(completion_address(setup::run.settings, driver.upgrade, driver.downgrade, driver.reinstall));
   notify_desktop_changed();
   commit_restore_point(driver.restore_point_sequence);
 

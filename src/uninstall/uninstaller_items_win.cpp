@@ -328,17 +328,11 @@ void remove_registry_items() {
 }
 
 void remove_firewall_exceptions() {
-  for (std::string_view line : section_lines(uninstall_data.firewall)) {
-    std::optional<FirewallRecord> record = parse_firewall_line(line);
-    if (!record) continue;
-    std::u16string program;
-    if (!record->is_port) {
-      program = record->program;
-      engine::expand_path_variables(program);
-      if (!is_absolute_path(program)) program = join_folder(uninstall_run.install_folder, program);
-    }
-    integration::remove_firewall_exception(*record, program);
-  }
+  std::vector<std::string_view> lines = section_lines(uninstall_data.firewall);
+  if (lines.empty() || !integration::connect_firewall()) return;
+  for (std::string_view line : lines)
+    if (std::optional<FirewallRecord> record = parse_firewall_line(line))
+      integration::remove_firewall_exception(*record, uninstall_run.install_folder);
 }
 
 void remove_driver_packages() {

@@ -13,6 +13,7 @@
 #include "batch_runner.h"
 #include "completion.h"
 #include "file_install.h"
+#include "firewall_exceptions.h"
 #include "folder_rights.h"
 #include "run_state.h"
 #include "uninstaller_placement.h"
@@ -167,10 +168,11 @@ void conditional_deletions() {
 }
 
 void after_files() {
-  // Component registration, shortcuts, registry entries, associations and
-  // firewall exceptions come with their own parts; the uninstaller's path
-  // and icon are ready before the shortcuts that point at it.
+  // Component registration, shortcuts, registry entries and associations
+  // come with their own parts; the uninstaller's path and icon are ready
+  // before the shortcuts that point at it.
   if (run.settings.ProductFlags.has_low(flags_low::kRegisterUninstaller)) integration::prepare_uninstaller();
+  integration::install_firewall_exceptions();
 }
 
 void completion() {
