@@ -13,7 +13,6 @@
 #include "install_log.h"
 #include "path_variables_win.h"
 #include "run_state.h"
-#include "settings.h"
 #include "text.h"
 #include "uninstall_data.h"
 #include "win_handles.h"
@@ -40,10 +39,6 @@ class SystemFirewall final : public FirewallActions {
   }
 };
 
-bool skipped_when_portable() {
-  return engine::run.paths.portable && (setup::run.installation.head.ProductFlags2 & setup::flags2::kPortableNoFirewall);
-}
-
 }  // namespace
 
 std::u16string firewall_program_path(std::u16string path, std::u16string_view install_folder) {
@@ -53,7 +48,9 @@ std::u16string firewall_program_path(std::u16string path, std::u16string_view in
 
 void install_firewall_exceptions() {
   const std::string& list = setup::run.settings.firewall_exceptions;
-  if (list.empty() || skipped_when_portable()) return;
+  if (list.empty() ||
+      firewall_skipped_when_portable(engine::run.paths.portable, setup::run.installation.head.ProductFlags2))
+    return;
   // Every line is checked before the first is added: a damaged list ends
   // the run without leaving exceptions that no uninstall data records.
   std::vector<std::string_view> lines = split_firewall_lines(list);

@@ -1,5 +1,6 @@
 #include "firewall_list.h"
 
+#include "settings.h"
 #include "text.h"
 
 namespace integration {
@@ -43,6 +44,10 @@ std::u16string port_log_line(std::uint32_t port, long protocol, int code) {
 }
 
 }  // namespace
+
+bool firewall_skipped_when_portable(bool portable, std::uint32_t product_flags2) {
+  return portable && (product_flags2 & setup::flags2::kPortableNoFirewall);
+}
 
 std::vector<std::string_view> split_firewall_lines(std::string_view list) {
   std::vector<std::string_view> lines;

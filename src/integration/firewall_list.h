@@ -44,6 +44,10 @@ inline constexpr long kProtocolUdp = 17;
 inline constexpr std::uint32_t kFirewallTcpBit = 0x1;
 inline constexpr std::uint32_t kFirewallUdpBit = 0x2;
 
+// A portable installation leaves the firewall alone when its settings say
+// so (ProductFlags2).
+bool firewall_skipped_when_portable(bool portable, std::uint32_t product_flags2);
+
 // Lines end at a carriage return, a line feed or a pair of them in either
 // order. Empty lines hold no exception and are left out.
 std::vector<std::string_view> split_firewall_lines(std::string_view list);

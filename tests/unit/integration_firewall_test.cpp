@@ -159,6 +159,13 @@ TEST(FirewallList, TheUninstallerReadsBackTheRecordedProgram) {
   EXPECT_EQ(record->program, u"bin\\\u00e9t\u00e9.exe");
 }
 
+TEST(FirewallList, PortableInstallationsMayLeaveTheFirewallAlone) {
+  constexpr std::uint32_t kOther = 0x00000800;
+  EXPECT_TRUE(firewall_skipped_when_portable(true, 0x00080000 | kOther));
+  EXPECT_FALSE(firewall_skipped_when_portable(true, kOther));
+  EXPECT_FALSE(firewall_skipped_when_portable(false, 0x00080000));
+}
+
 TEST(FirewallList, ConnectFailureText) {
   EXPECT_EQ(firewall_connect_failure(kNoManager), "Failed to connect to the firewall service: code 2\r\n");
 }
