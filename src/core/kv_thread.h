@@ -1,7 +1,9 @@
 #pragma once
 // Threads and synchronisation of the core library. The run itself is
 // single-threaded; the notification worker and the builder's compressors are
-// the only other threads.
+// the only other threads. The runtime's worker and its thread-message queue
+// (Win32 threads, a critical section and an event) are in
+// thread_message_queue.h.
 #include <condition_variable>
 #include <mutex>
 #include <thread>

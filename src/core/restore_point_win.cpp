@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "crash_guard.h"
+#include "system_library.h"
 #include "win_handles.h"
 
 namespace kv {
@@ -16,7 +17,7 @@ namespace {
 bool set_restore_point(RESTOREPOINTINFOW& info, STATEMGRSTATUS& status) {
   using SetRestorePoint = BOOL(WINAPI*)(PRESTOREPOINTINFOW, PSTATEMGRSTATUS);
   // Kept loaded for the run: the point begun must be ended by the same library.
-  static HMODULE library = LoadLibraryW(L"srclient.dll");
+  static HMODULE library = load_system_library(L"srclient.dll").release();
   auto set = library ? reinterpret_cast<SetRestorePoint>(
                            reinterpret_cast<void*>(GetProcAddress(library, "SRSetRestorePointW")))
                      : nullptr;

@@ -9,6 +9,7 @@
 #include "os_version.h"
 #include "path_variables_notification.h"
 #include "registry.h"
+#include "system_library.h"
 #include "text.h"
 #include "win_handles.h"
 
@@ -34,7 +35,7 @@ struct ShellEntries {
   SHGetSpecialFolderPathWFn special_folder = nullptr;
   SHGetKnownFolderPathFn known_folder = nullptr;
   ShellEntries() {
-    HMODULE shell32 = LoadLibraryW(L"shell32.dll");  // kept for the process
+    HMODULE shell32 = kv::load_system_library(L"shell32.dll").release();  // kept for the process
     if (!shell32) return;
     special_folder = reinterpret_cast<SHGetSpecialFolderPathWFn>(
         reinterpret_cast<void*>(GetProcAddress(shell32, "SHGetSpecialFolderPathW")));

@@ -68,8 +68,4 @@ FinalActionTargets final_action_targets(const setup::Settings& settings);
 // restart question and the restored file-system redirection.
 void run_completion(setup::DriverState& driver);
 
-// Tells the author's address that the installation finished (sent in the
-// background once notification requests exist).
-void send_completion_notification(const std::string& address);
-
 }  // namespace integration

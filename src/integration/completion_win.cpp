@@ -21,6 +21,7 @@
 #include "installation_data.h"
 #include "integration_run.h"
 #include "localised.h"
+#include "notification_requests.h"
 #include "path_environment.h"
 #include "path_variables.h"
 #include "path_variables_resolve.h"
@@ -243,12 +244,6 @@ void run_final_actions() {
 
 }  // namespace
 
-void send_completion_notification(const std::string& address) {
-  // Notification requests are sent by the background worker, which does not
-  // exist yet: the address is chosen but nothing is sent.
-  (void)address;
-}
-
 void run_completion(setup::DriverState& driver) {
   const bool registers_uninstaller = setup::run.settings.ProductFlags.has_low(low::kRegisterUninstaller);
   step_text(setup::localised(setup::text_id::kCompleting));
@@ -269,8 +264,7 @@ void run_completion(setup::DriverState& driver) {
   run_batch(append_extra_commands(setup::run.settings.post_installation_batch, setup::run.modes.extra_batch[setup::kPostInstallBatch]),
             setup::run.settings.ProductFlags.has_low(low::kPostInstallBatchHidden),
             setup::run.installation.head.ProductFlags2 & kLogPostInstallBatch ? "Post-Installation Batch" : "");
-  const std::string& address = completion_address(setup::run.settings, driver.upgrade, driver.downgrade, driver.reinstall);
-  if (!address.empty()) send_completion_notification(address);
+  send_notification(completion_address(setup::run.settings, driver.upgrade, driver.downgrade, driver.reinstall));
   notify_desktop_changed();
   commit_restore_point(driver.restore_point_sequence);
 

@@ -18,6 +18,7 @@
 #include "registry_path.h"
 #include "removal_order.h"
 #include "shared_files.h"
+#include "system_library.h"
 #include "text_ids.h"
 #include "uninstall_records.h"
 #include "firewall_exceptions.h"
@@ -95,7 +96,7 @@ struct MsiLibrary {
   bool load() {
     if (!tried) {
       tried = true;
-      module = LoadLibraryW(L"MSI.DLL");
+      module = kv::load_system_library(L"MSI.DLL").release();
       if (module) {
         set_internal_ui = reinterpret_cast<SetInternalUi>(
             reinterpret_cast<void*>(GetProcAddress(module, "MsiSetInternalUI")));
@@ -319,24 +320,18 @@ void remove_registry_items() {
 }
 
 void remove_firewall_exceptions() {
-  for (std::string_view line : section_lines(uninstall_data.firewall)) {
-    std::optional<FirewallRecord> record = parse_firewall_line(line);
-    if (!record) continue;
-    std::u16string program;
-    if (!record->is_port) {
-      program = record->program;
-      engine::expand_path_variables(program);
-      if (!kv::is_absolute_path(program)) program = kv::join_path(uninstall_run.install_folder, program);
-    }
-    integration::remove_firewall_exception(*record, program);
-  }
+  std::vector<std::string_view> lines = section_lines(uninstall_data.firewall);
+  if (lines.empty() || !integration::connect_firewall()) return;
+  for (std::string_view line : lines)
+    if (std::optional<FirewallRecord> record = parse_firewall_line(line))
+      integration::remove_firewall_exception(*record, uninstall_run.install_folder);
 }
 
 void remove_driver_packages() {
   std::vector<std::string_view> lines = section_lines(uninstall_data.inf);
   if (lines.empty()) return;
   kv::Wow64RedirectionPause pause;
-  kv::UniqueModule setupapi(LoadLibraryW(L"Setupapi.dll"));
+  kv::UniqueModule setupapi = kv::load_system_library(L"Setupapi.dll");
   using UninstallOemInf = BOOL(WINAPI*)(PCWSTR, DWORD, PVOID);
   auto uninstall_inf = setupapi ? reinterpret_cast<UninstallOemInf>(reinterpret_cast<void*>(
                                       GetProcAddress(setupapi.get(), "SetupUninstallOEMInfW")))

@@ -1,2 +1,3 @@
 # Fuzz targets: system integration.
 tess_fuzz(fuzz_icon_resources SOURCES fuzz_icon_resources.cpp LIBS tess_integration)
+tess_fuzz(fuzz_firewall_list SOURCES fuzz_firewall_list.cpp LIBS tess_integration)

@@ -1,4 +1,5 @@
-# Unit tests: system integration (batches, the PATH, the completion).
+# Unit tests: system integration (batches, the PATH, the completion, the
+# firewall exception list).
 tess_gtest(integration_tests
-  SOURCES integration_batch_test.cpp integration_completion_test.cpp
+  SOURCES integration_batch_test.cpp integration_completion_test.cpp integration_firewall_test.cpp
   LIBS tess_integration)

@@ -18,6 +18,7 @@
 #include "batch_runner.h"
 #include "completion.h"
 #include "file_install.h"
+#include "firewall_exceptions.h"
 #include "folder_rights.h"
 #include "run_state.h"
 #include "text_ids.h"
@@ -174,7 +175,7 @@ void after_files() {
   integration::create_shortcuts();
   integration::apply_registry_entries();
   integration::register_file_associations();
-  integration::add_firewall_exceptions();
+  integration::install_firewall_exceptions();
 }
 
 void completion() {

@@ -309,6 +309,7 @@ void fill_run_values() {
 
 void run_installation() {
   steps::prepare_texts();
+  fill_run_values();  // the start address's %version%
   integration::send_notification(run.settings.start_address);
   read_head_and_uninstaller_image();
   steps::language_page();
