@@ -95,17 +95,34 @@ std::optional<HttpAddress> parse_http_address(std::string_view address) {
   return out;
 }
 
-std::string http_get_request(const HttpAddress& address, std::string_view user_agent) {
+namespace {
+
+std::string request_head(std::string_view method, const HttpAddress& address, std::string_view user_agent) {
   const bool bracketed = address.host.find(':') != std::string::npos;
-  std::string request = "GET ";
+  std::string request(method);
+  request.append(" ");
   request.append(address.target).append(" HTTP/1.1\r\nHost: ");
   if (bracketed) request.append("[");
   request.append(address.host);
   if (bracketed) request.append("]");
   if (address.port != 80) request.append(":").append(std::to_string(address.port));
   request.append("\r\nUser-Agent: ").append(user_agent);
-  request.append("\r\nAccept: */*\r\nConnection: close\r\n\r\n");
+  request.append("\r\nAccept: */*\r\nConnection: close\r\n");
   return request;
+}
+
+}  // namespace
+
+std::string http_get_request(const HttpAddress& address, std::string_view user_agent) {
+  return request_head("GET", address, user_agent) + "\r\n";
+}
+
+std::string http_post_request(const HttpAddress& address, std::string_view user_agent,
+                              std::string_view content_type, std::string_view body) {
+  std::string request = request_head("POST", address, user_agent);
+  request.append("Content-Type: ").append(content_type).append("\r\n");
+  request.append("Content-Length: ").append(std::to_string(body.size())).append("\r\n\r\n");
+  return request.append(body);
 }
 
 HttpResponseReader::State HttpResponseReader::feed(std::string_view bytes) {

@@ -26,6 +26,9 @@ std::optional<HttpAddress> parse_http_address(std::string_view address);
 
 // GET with Host, User-Agent, "Accept: */*" and "Connection: close".
 std::string http_get_request(const HttpAddress& address, std::string_view user_agent);
+// POST with the same headers, then the content type and length, then the body.
+std::string http_post_request(const HttpAddress& address, std::string_view user_agent,
+                              std::string_view content_type, std::string_view body);
 
 // The head of a response, read as its pieces arrive.
 class HttpResponseReader {
@@ -50,5 +53,7 @@ class HttpResponseReader {
 // code, or 0 when the address is not an "http:" one or no answer came. The
 // connection, each send and each receive wait at most timeout_ms.
 int http_get(std::string_view address, std::string_view user_agent, unsigned timeout_ms);
+int http_post(std::string_view address, std::string_view user_agent, std::string_view content_type,
+              std::string_view body, unsigned timeout_ms);
 
 }  // namespace kv

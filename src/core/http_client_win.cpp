@@ -74,21 +74,31 @@ int exchange(SOCKET s, std::string_view request) {
   return reader.state() == HttpResponseReader::State::complete ? reader.status() : 0;
 }
 
-}  // namespace
-
-int http_get(std::string_view address, std::string_view user_agent, unsigned timeout_ms) {
-  std::optional<HttpAddress> target = parse_http_address(address);
-  if (!target || !winsock_ready()) return 0;
+int send_request(const HttpAddress& target, const std::string& request, unsigned timeout_ms) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_protocol = IPPROTO_TCP;
   UniqueAddressList found;
-  if (getaddrinfo(target->host.c_str(), std::to_string(target->port).c_str(), &hints, found.put()) != 0) return 0;
-  const std::string request = http_get_request(*target, user_agent);
+  if (getaddrinfo(target.host.c_str(), std::to_string(target.port).c_str(), &hints, found.put()) != 0) return 0;
   for (const addrinfo* a = found.get(); a; a = a->ai_next)
     if (UniqueSocket s = connect_within(*a, timeout_ms)) return exchange(s.get(), request);
   return 0;
+}
+
+}  // namespace
+
+int http_get(std::string_view address, std::string_view user_agent, unsigned timeout_ms) {
+  std::optional<HttpAddress> target = parse_http_address(address);
+  if (!target || !winsock_ready()) return 0;
+  return send_request(*target, http_get_request(*target, user_agent), timeout_ms);
+}
+
+int http_post(std::string_view address, std::string_view user_agent, std::string_view content_type,
+              std::string_view body, unsigned timeout_ms) {
+  std::optional<HttpAddress> target = parse_http_address(address);
+  if (!target || !winsock_ready()) return 0;
+  return send_request(*target, http_post_request(*target, user_agent, content_type, body), timeout_ms);
 }
 
 }  // namespace kv

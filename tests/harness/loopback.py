@@ -1,5 +1,5 @@
 """A web server on the loopback address for scenario tests: it records every
-request in the order of arrival (path and headers) and answers each with an
+request in the order of arrival (method, path, headers and body) and answers each with an
 empty 204, after a delay when asked, so that a test can keep requests
 queued in the program under test."""
 
@@ -15,6 +15,8 @@ import time
 class Request:
     path: str
     headers: dict[str, str]
+    method: str = "GET"
+    body: bytes = b""
 
 
 class RecordingServer:
@@ -24,7 +26,13 @@ class RecordingServer:
 
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
-                recorded.append(Request(self.path, {k.lower(): v for k, v in self.headers.items()}))
+                self.record("GET", b"")
+
+            def do_POST(self):
+                self.record("POST", self.rfile.read(int(self.headers.get("Content-Length", "0"))))
+
+            def record(self, method, body):
+                recorded.append(Request(self.path, {k.lower(): v for k, v in self.headers.items()}, method, body))
                 time.sleep(delay)
                 self.send_response(204)
                 self.send_header("Content-Length", "0")

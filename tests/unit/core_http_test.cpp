@@ -48,6 +48,9 @@ TEST(HttpClient, Request) {
             "GET /n?v=1 HTTP/1.1\r\nHost: h\r\nUser-Agent: Tarvel-K\r\nAccept: */*\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(kv::http_get_request(*kv::parse_http_address("http://[::1]:8080"), "A"),
             "GET / HTTP/1.1\r\nHost: [::1]:8080\r\nUser-Agent: A\r\nAccept: */*\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(kv::http_post_request(*kv::parse_http_address("http://h:81/form"), "A", "text/plain", "a=1"),
+            "POST /form HTTP/1.1\r\nHost: h:81\r\nUser-Agent: A\r\nAccept: */*\r\nConnection: close\r\n"
+            "Content-Type: text/plain\r\nContent-Length: 3\r\n\r\na=1");
 }
 
 TEST(HttpClient, AnswerHeadInAnyPieces) {
