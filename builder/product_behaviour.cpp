@@ -53,6 +53,10 @@ void read_installation(Table& t, Reading& r) {
     s.install_path_registry_value = kv::to_marked(utf16(*v));
   }
   if (auto v = t.text("inf")) s.inf_text = kv::to_marked(utf16(*v));
+  // "classic": 1 after every installation, as existing callers expect;
+  // "deployment": 0, 3010, 1602 or 1603, which deployment tools read.
+  if (auto deployment = t.choice("exit_codes", {{"classic", 0}, {"deployment", 1}}))
+    r.flags.set(FlagWord::flags2, flags2::kDeploymentExitCodes, *deployment == 1);
   t.finish();
 }
 

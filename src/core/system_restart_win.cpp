@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #include "silent.h"
 #include "win_handles.h"
@@ -12,7 +13,8 @@ namespace kv {
 bool restart_system() {
   trace(u"restart requested");
   const char* suppressed = std::getenv("TESSALINE_NO_RESTART");
-  if (suppressed && *suppressed == '1') return true;
+  if (suppressed && std::string_view(suppressed) == "1") return true;
+  if (suppressed && std::string_view(suppressed) == "refuse") return false;
   UniqueHandle token;
   if (OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
     TOKEN_PRIVILEGES privileges{};

@@ -81,9 +81,9 @@ void report_crash() {
 DWORD WINAPI report_thread(void*) {
   kv::crash_guard([] { report_crash(); });
   // A crashed run has failed, whatever the user chose: it ends like every
-  // run through the exit routine, with exit code 1, and never in the
-  // system's own crash dialog, which a silent run could not answer.
-  setup::exit_installer(1);
+  // run through the exit routine, with the failure's exit code, and never
+  // in the system's own crash dialog, which a silent run could not answer.
+  setup::end_run(setup::RunOutcome::failed);
 }
 
 LONG WINAPI filter(EXCEPTION_POINTERS* pointers) {

@@ -272,7 +272,7 @@ void run_completion(setup::DriverState& driver) {
   if (!setup::run.modes.run_after.empty()) engine::log_wide_pieces({u"Launch on exit: ", setup::run.modes.run_after, u"\r\n"});
   finish_install_log(driver.reinstall);
   const bool restart = decide_restart();
-  driver.reboot_requested = restart;
+  driver.restart_pending = reboot_required() && !restart;
 
   run_batch(append_extra_commands(setup::run.settings.installation_exit_batch, setup::run.modes.extra_batch[setup::kExitBatch]),
             setup::run.settings.ProductFlags.has_low(low::kExitBatchHidden));
@@ -282,7 +282,7 @@ void run_completion(setup::DriverState& driver) {
   driver.redirection.end();
 
   if (restart) {
-    kv::restart_system();
+    if (!kv::restart_system()) driver.restart_pending = true;
     return;
   }
   SetCurrentDirectoryW(kv::as_wide(paths().install_dir));

@@ -62,8 +62,7 @@ std::string program_file_name() {
 
   if (run.modes.uninstall) {
     if (run.modes.uninstall_name.empty()) usage_message(u"Product name required");
-    uninstall::run_uninstall_mode(run.modes.uninstall_name);
-    exit_installer(0);
+    end_run(uninstall::run_uninstall_mode(run.modes.uninstall_name));
   }
 
   open_installation_data();

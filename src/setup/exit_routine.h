@@ -1,6 +1,8 @@
 #pragma once
 // The single way out of the process for every part of a run.
 
+#include "run_outcome.h"
+
 namespace setup {
 
 // What the exit routine tears down, in this order; each part that creates
@@ -13,7 +15,9 @@ struct ExitHooks {
   void (*remove_own_firewall_exception)() = nullptr;
 };
 
-// Exit codes: 0 after an uninstall run, 1 after everything else.
+// Leaves with the exit code itself.
 [[noreturn]] void exit_installer(int code);
+// Leaves with the exit code of the run's outcome (run_outcome.h).
+[[noreturn]] void end_run(RunOutcome outcome);
 
 }  // namespace setup

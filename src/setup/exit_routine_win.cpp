@@ -16,6 +16,10 @@ void call(void (*hook)()) {
 
 }  // namespace
 
+void end_run(RunOutcome outcome) {
+  exit_installer(run_exit_code(outcome, run.deployment_exit_codes, run.modes.uninstall));
+}
+
 void exit_installer(int code) {
   kv::CrashInfo crash = kv::crash_guard([] {
     call(run.exit_hooks.destroy_progress_window);

@@ -119,6 +119,9 @@ void open_installation_data() {
   if (opened.version_mismatch) version_mismatch(opened.version_found);
   if (opened.error) corrupt_installer(opened.error);
   run.installation.head = opened.head;
+  // Known as soon as the head is: the settings' own errors end with the
+  // code the author chose.
+  run.deployment_exit_codes = run.installation.head.ProductFlags2 & flags2::kDeploymentExitCodes;
   run.installation.archive_offset = opened.archive_offset;
 
   int error = read_settings(opened.settings_stream, run.settings, [&](Settings& s) {

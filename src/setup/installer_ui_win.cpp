@@ -22,7 +22,7 @@ void on_fatal(const char* text) {
     if (caption.empty()) caption = u"Error";
     kv::message_box(kv::ansi_to_utf16(text), caption, MB_OK | MB_ICONERROR);
   }
-  exit_installer(1);
+  end_run(RunOutcome::failed);
 }
 
 HWND main_window() { return program.main_window; }

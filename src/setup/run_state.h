@@ -22,6 +22,9 @@ struct RunState {
   DriverState driver;             // what the installation driver found and chose
   ExitHooks exit_hooks;
   StatusHooks status_hooks;
+  // ProductFlags2 0x200000 of the installation, or of the product an
+  // uninstall run removes: the exit codes deployment tools understand.
+  bool deployment_exit_codes = false;
 };
 
 extern RunState run;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "run_outcome.h"
 #include "uninstall_key.h"
 
 namespace uninstall {
@@ -31,10 +32,10 @@ extern UninstallRun uninstall_run;
 
 // Windows only.
 //
-// Uninstalls the named product. True when everything was removed without
-// errors; then the uninstall key is gone and the caller sends the uninstall
-// notification and starts the self-removal. A No to the confirmation ends
-// the process with exit code 1.
-bool uninstall(const std::u16string& product_name);
+// Uninstalls the named product. Completed (or completed but for a restart
+// not made) when everything was removed without errors: then the uninstall
+// key is gone and the caller sends the uninstall notification and starts the
+// self-removal. A No to the confirmation ends the run as cancelled.
+setup::RunOutcome uninstall(const std::u16string& product_name);
 
 }  // namespace uninstall

@@ -136,6 +136,7 @@ bool open_product(const std::u16string& product_name) {
     return false;
   }
   static_cast<integration::InstalledProduct&>(run) = integration::read_installed_product(g_run.key.get());
+  setup::run.deployment_exit_codes = run.flags2 & setup::flags2::kDeploymentExitCodes;
   if (run.display_name.empty()) run.display_name = product_name;
   if (run.install_folder.empty()) {
     opening_error(kv::fill_format(
@@ -167,14 +168,15 @@ bool open_product(const std::u16string& product_name) {
 
 [[noreturn]] void abort_run() {
   if (!automatic()) kv::message_box(text(setup::text_id::kUninstallCanceled), text(setup::text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION, wizard::message_owner());
-  setup::exit_installer(1);
+  setup::end_run(setup::RunOutcome::cancelled);
 }
 
 // The confirmation; false when the user took the support offer instead.
 bool confirm() {
   if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kBeforeUninstallQuestion)) abort_run();
   if (!automatic()) {
-    if (!ask(text(setup::text_id::kUninstallQuestion), text(setup::text_id::kUninstallTitle))) setup::exit_installer(1);
+    if (!ask(text(setup::text_id::kUninstallQuestion), text(setup::text_id::kUninstallTitle)))
+      setup::end_run(setup::RunOutcome::cancelled);
     if (auto address = support_address(kv::ansi_to_utf16(uninstall_run.support_offer))) {
       if (wizard::support_offer_page(*address)) {
         kv::Wow64RedirectionPause pause;
@@ -305,7 +307,7 @@ void start_program_after(const std::u16string& command) {
 
 // The end of the run: the summary or the completion message, the restart
 // and the program to start afterwards.
-bool finish() {
+setup::RunOutcome finish() {
   HWND owner = wizard::message_owner();
   if (!no_errors()) {
     std::u16string summary = kv::fill_format(text(setup::text_id::kUninstallFailures), {kv::ansi_to_utf16(engine::run.log.error_report)});
@@ -313,13 +315,18 @@ bool finish() {
       kv::message_box(summary, text(setup::text_id::kWarningCaption), MB_OK | MB_ICONWARNING, owner);
     else
       kv::trace(summary);
-    return false;
+    return setup::RunOutcome::incomplete;
   }
   if (!automatic() && (uninstall_run.flags2 & setup::flags2::kUninstallCompletionMessage))
     kv::message_box(text(setup::text_id::kUninstallComplete), text(setup::text_id::kUninstallCompleteCaption), MB_OK | MB_ICONINFORMATION, owner);
-  if (uninstall_run.has_high(setup::flags_high::kUninstallRestart) && (automatic() || ask(text(setup::text_id::kUninstallRestartQuestion), text(setup::text_id::kWarningCaption)))) kv::restart_system();
+  bool restart_pending = false;
+  if (uninstall_run.has_high(setup::flags_high::kUninstallRestart)) {
+    const bool restart =
+        automatic() || ask(text(setup::text_id::kUninstallRestartQuestion), text(setup::text_id::kWarningCaption));
+    restart_pending = !(restart && kv::restart_system());
+  }
   start_program_after(setup::run.modes.run_after);
-  return true;
+  return restart_pending ? setup::RunOutcome::restart_needed : setup::RunOutcome::completed;
 }
 
 }  // namespace
@@ -359,7 +366,7 @@ void show_path(const std::u16string& path) {
 
 }  // namespace detail
 
-bool uninstall(const std::u16string& product_name) {
+setup::RunOutcome uninstall(const std::u16string& product_name) {
   // Everything of an earlier run in this process goes: the run starts from
   // the uninstall key and its data file alone.
   uninstall_run = UninstallRun{};
@@ -370,11 +377,12 @@ bool uninstall(const std::u16string& product_name) {
 
   if (!detail::open_product(product_name)) {
     detail::g_run.redirection.end();
-    return false;
+    return setup::RunOutcome::refused;
   }
+  // The support offer taken instead of the removal.
   if (!detail::confirm()) {
     detail::g_run.redirection.end();
-    return false;
+    return setup::RunOutcome::cancelled;
   }
   detail::remove_everything();
   return detail::finish();

@@ -97,6 +97,19 @@ def run(exe: os.PathLike | str, *args: str, timeout: int = 300, env: dict | None
         trace.unlink(missing_ok=True)
 
 
+def run_for_exit_code(exe: os.PathLike | str, raw: str, timeout: int = 300, env: dict | None = None) -> Run:
+    """Like run(..., raw=...), but the exit code is the program's whole code:
+    a Unix parent sees only its low byte (3010 would arrive as 194)."""
+    fd, name = tempfile.mkstemp(prefix="tess-exit-", suffix=".txt")
+    os.close(fd)
+    try:
+        result = run(exe, raw=raw, timeout=timeout, env={**(env or {}), "TESS_EXIT_CODE_FILE": windows_path(name)})
+        text = pathlib.Path(name).read_text()
+        return dataclasses.replace(result, returncode=int(text) if text else result.returncode)
+    finally:
+        os.unlink(name)
+
+
 class Background:
     """A program started without waiting, for tests that drive its windows."""
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "command_line.h"
+#include "run_outcome.h"
 
 namespace {
 
@@ -86,3 +87,21 @@ TEST(CommandLine, UsageTextByteForByte) {
 }
 
 }  // namespace
+
+TEST(RunOutcome, ExitCodesOfBothSets) {
+  using setup::RunOutcome;
+  struct Case {
+    RunOutcome outcome;
+    int classic_install, classic_uninstall, deployment;
+  } cases[] = {
+      {RunOutcome::completed, 1, 0, 0},      {RunOutcome::restart_needed, 1, 0, 3010},
+      {RunOutcome::cancelled, 1, 1, 1602},   {RunOutcome::refused, 1, 0, 1603},
+      {RunOutcome::incomplete, 1, 0, 1603},  {RunOutcome::failed, 1, 1, 1603},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(setup::run_exit_code(c.outcome, false, false), c.classic_install);
+    EXPECT_EQ(setup::run_exit_code(c.outcome, false, true), c.classic_uninstall);
+    EXPECT_EQ(setup::run_exit_code(c.outcome, true, false), c.deployment);
+    EXPECT_EQ(setup::run_exit_code(c.outcome, true, true), c.deployment);
+  }
+}

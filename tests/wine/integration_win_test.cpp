@@ -265,7 +265,7 @@ TEST_F(CompletionRun, RegistersTheProductInItsOwnRegistryView) {
   integration::prepare_uninstaller();
   setup::DriverState driver;
   integration::run_completion(driver);
-  EXPECT_FALSE(driver.reboot_requested);
+  EXPECT_FALSE(driver.restart_pending);
   EXPECT_EQ(engine::run.log.error_report, "");
 
   const std::u16string uninstaller = in_folder(u"Uninstall\\uninstall.exe");

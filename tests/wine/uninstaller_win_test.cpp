@@ -188,7 +188,7 @@ TEST_F(UninstallerTest, RemovesTheInstallationAndItsRegistration) {
   kv::reg_write_string(kv::reg_open(HKEY_LOCAL_MACHINE, kUninstallRoot + tag_, KEY_WRITE, kProcessView).get(),
                        u"SharedFiles", value);
 
-  EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::run.log.error_report;
+  EXPECT_EQ(uninstall::uninstall(tag_), setup::RunOutcome::completed) << engine::run.log.error_report;
   expect_removed();
   for (const auto& file : shared_files) {
     SCOPED_TRACE(kv::utf16_to_utf8(file.name));
@@ -203,7 +203,7 @@ TEST_F(UninstallerTest, LockedFileStaysForASecondRun) {
   kv::UniqueFile lock(CreateFileW(kv::as_wide(locked), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(lock);
 
-  EXPECT_FALSE(uninstall::uninstall(tag_));
+  EXPECT_EQ(uninstall::uninstall(tag_), setup::RunOutcome::incomplete);
   EXPECT_TRUE(exists(locked));
   EXPECT_FALSE(exists(in_install(u"bin\\app.exe")));
   EXPECT_FALSE(exists(in_install(u"data\\cache")));
@@ -225,13 +225,13 @@ TEST_F(UninstallerTest, LockedFileStaysForASecondRun) {
             rewritten.removal_lines.end());
 
   lock.reset();
-  EXPECT_TRUE(uninstall::uninstall(tag_)) << engine::run.log.error_report;
+  EXPECT_EQ(uninstall::uninstall(tag_), setup::RunOutcome::completed) << engine::run.log.error_report;
   expect_removed();
 }
 
 TEST_F(UninstallerTest, UnknownProductChangesNothing) {
   const std::u16string name = tag_ + u"-missing";
-  EXPECT_FALSE(uninstall::uninstall(name));
+  EXPECT_EQ(uninstall::uninstall(name), setup::RunOutcome::refused);
   EXPECT_NE(g_trace.find(u"No product named '" + name + u"' is installed."), std::u16string::npos)
       << kv::utf16_to_utf8(g_trace);
   for (const std::u16string& file : files_) EXPECT_TRUE(exists(file));

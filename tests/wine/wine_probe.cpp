@@ -66,8 +66,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // used up: the report still comes out, without recursion.
     static void* volatile kept;
     for (std::size_t size = std::size_t(256) << 20; size >= 16; size /= 4)
-      while ((kept = std::malloc(size)) != nullptr) {
-      }
+      for (void* block = std::malloc(size); block; block = std::malloc(size)) kept = block;
     // No 64 KB block was left when the filling passed that size.
     kept = new char[65536];
     return 5;
@@ -108,6 +107,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    // A Unix parent sees only the low byte of an exit code: the whole one
+    // goes to TESS_EXIT_CODE_FILE when that names a file.
+    wchar_t exit_file[MAX_PATH];
+    if (GetEnvironmentVariableW(L"TESS_EXIT_CODE_FILE", exit_file, MAX_PATH)) {
+      kv::UniqueFile out(CreateFileW(exit_file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      std::string text = std::to_string(code);
+      DWORD written = 0;
+      if (out) WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
     return static_cast<int>(code);
   }
   if (mode == u"hold" && argc > 3) {

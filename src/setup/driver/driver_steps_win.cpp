@@ -77,7 +77,7 @@ void destination_page() {
 void cancel() {
   if (!run.modes.automatic)
     kv::message_box(localised(run.modes.uninstall ? text_id::kUninstallCanceled : text_id::kInstallationCanceled), localised(text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION);
-  exit_installer(1);
+  end_run(RunOutcome::cancelled);
 }
 
 void close_applications() {

@@ -54,7 +54,7 @@ using engine::expanded;
 // is shown in automatic mode when `quiet_when_automatic`.
 [[noreturn]] void refuse(const std::u16string& text, bool quiet_when_automatic = false) {
   if (!(quiet_when_automatic && run.modes.automatic)) kv::message_box(text, localised(text_id::kErrorCaption), MB_OK | MB_ICONERROR);
-  exit_installer(1);
+  end_run(RunOutcome::refused);
 }
 
 [[noreturn]] void refuse_with(int number, std::initializer_list<std::u16string_view> values = {},
@@ -185,10 +185,11 @@ void choose_existing_folder() {
     run.modes.automatic = false;
     std::u16string command = run.driver.quiet_uninstall_string.empty() ? run.driver.uninstall_string : run.driver.quiet_uninstall_string;
     if (command.empty()) refuse_with(text_id::kMustUninstall);
-    if (wizard::must_uninstall_page()) {
-      kv::ChildProcess::start(must_uninstall_command(command, kv::from_wide(GetCommandLineW())));
-    }
-    exit_installer(1);
+    // The old version's uninstaller starts this installer again when it is
+    // done; this run installs nothing either way.
+    if (!wizard::must_uninstall_page()) end_run(RunOutcome::cancelled);
+    kv::ChildProcess::start(must_uninstall_command(command, kv::from_wide(GetCommandLineW())));
+    end_run(RunOutcome::refused);
   }
   if (downgrade_refused(run.driver.no_downgrade_below, our_version(), steps::compare_versions))
     refuse_with(text_id::kDowngradeRefused, {run.driver.no_downgrade_below}, /*quiet_when_automatic=*/true);
@@ -205,7 +206,8 @@ void choose_existing_folder() {
     if (run.settings.ProductFlags.has_high(flags_high::kWarnOldVersions) && !run.settings.warning_version.empty() &&
         steps::compare_versions(run.driver.installed_version, kv::from_marked(run.settings.warning_version)) < 0) {
       std::u16string warning = kv::fill_format(localised(text_id::kOldVersionWarning), {run.driver.installed_version, kv::from_marked(run.settings.warning_version)});
-      if (kv::message_box(warning, localised(text_id::kWarningCaption), MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) exit_installer(1);
+      if (kv::message_box(warning, localised(text_id::kWarningCaption), MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL)
+        end_run(RunOutcome::cancelled);
     }
   }
   engine::run.paths.install_dir = run.driver.existing_folder;
@@ -336,7 +338,7 @@ void run_installation() {
   steps::install_files();
   steps::after_files();
   steps::completion();
-  exit_installer(1);
+  end_run(run.driver.restart_pending ? RunOutcome::restart_needed : RunOutcome::completed);
 }
 
 }  // namespace setup

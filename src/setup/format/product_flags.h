@@ -107,6 +107,7 @@ inline constexpr std::uint32_t kPortableNoAssociations = 0x00020000;
 inline constexpr std::uint32_t kUninstallCompletionMessage = 0x00040000;
 inline constexpr std::uint32_t kPortableNoFirewall = 0x00080000;
 inline constexpr std::uint32_t kStartApplicationAsProcess = 0x00100000;
+inline constexpr std::uint32_t kDeploymentExitCodes = 0x00200000;  // 0, 3010, 1602, 1603
 }  // namespace flags2
 
 }  // namespace setup
