@@ -64,7 +64,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (mode == u"exhaustion") {
     // Every allocation fails from here on, as when the address space is
     // used up: the report still comes out, without recursion.
-    static void* volatile kept;
+    [[maybe_unused]] static void* volatile kept;
     for (std::size_t size = std::size_t(256) << 20; size >= 16; size /= 4)
       for (void* block = std::malloc(size); block; block = std::malloc(size)) kept = block;
     // No 64 KB block was left when the filling passed that size.
