@@ -20,8 +20,17 @@ struct PackedFile {
   std::filesystem::path source;
 };
 
+// How package managers know the product ([package]; only manifests use it).
+struct PackageInfo {
+  std::string identifier;         // "Publisher.Name"
+  std::string license = "Proprietary";
+  std::string short_description;  // the product's description, else its name
+  std::string homepage;
+};
+
 struct Product {
   setup::Settings settings;
+  PackageInfo package;
   std::uint32_t ProductFlags2 = 0;
   std::vector<PackedFile> files;
   bool encipher = false;  // the description asks for enciphered data

@@ -10,14 +10,17 @@ const char kBuildUsage[] =
     "usage: tessaline-build PRODUCT.toml -o SETUP.exe [options]\n"
     "  -o, --output FILE   the installer to write\n"
     "  --stub FILE         the runtime stub (default: $TESSALINE_STUB, else tessaline-setup.exe\n"
-    "                      beside this program)\n"
+    "                      beside this program, else the one of its build tree)\n"
     "  --level N           compression level 0-9 (default 9)\n"
     "  --jobs N            compressing threads (default: one per core)\n"
     "  --encipher          encipher the installation data with a fresh key\n"
     "  --key HEX           encipher with this key of 16 hexadecimal digits (reproducible builds)\n"
     "  --verify            read the result back and compare it with the product\n"
+    "  --manifests DIR     also write package-manager manifests for the installer into DIR\n"
+    "  --installer-url URL the installer's download address, for the manifests\n"
     "  -q, --quiet         print nothing but errors\n"
-    "  -h, --help          show this text\n";
+    "  -h, --help          show this text\n"
+    "  --version           show the builder's version and the runtime version it builds for\n";
 
 namespace {
 
@@ -66,6 +69,10 @@ ParsedCommand parse_build_command(std::span<const std::string> args) {
       if (take()) c.output = path_from_utf8(value);
     } else if (arg == "--stub") {
       if (take()) c.stub = path_from_utf8(value);
+    } else if (arg == "--manifests") {
+      if (take()) c.manifests = path_from_utf8(value);
+    } else if (arg == "--installer-url") {
+      if (take()) c.installer_url = value;
     } else if (arg == "--level") {
       if (take() && !whole_number(value, 0, 9, number)) fail("--level expects a number from 0 to 9");
       c.options.level = static_cast<int>(number);
@@ -87,6 +94,8 @@ ParsedCommand parse_build_command(std::span<const std::string> args) {
       c.quiet = true;
     } else if (arg == "-h" || arg == "--help") {
       c.help = true;
+    } else if (arg == "--version") {
+      c.version = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       fail("unknown option " + arg);
     } else if (c.description.empty()) {
@@ -95,11 +104,13 @@ ParsedCommand parse_build_command(std::span<const std::string> args) {
       fail("only one product description can be built at a time (" + arg + ")");
     }
   }
-  if (parsed.error.empty() && !c.help) {
+  if (parsed.error.empty() && !c.help && !c.version) {
     if (c.description.empty())
       fail("no product description given");
     else if (c.output.empty())
       fail("no output given (-o SETUP.exe)");
+    else if (!c.manifests.empty() && c.installer_url.empty())
+      fail("--manifests needs --installer-url (where users download the installer)");
   }
   return parsed;
 }

@@ -16,6 +16,9 @@ struct BuildCommand {
   bool verify = false;
   bool quiet = false;
   bool help = false;
+  bool version = false;
+  std::filesystem::path manifests;  // empty: no package-manager manifests
+  std::string installer_url;        // where the manifests say the installer is downloaded
 };
 
 struct ParsedCommand {

@@ -5,8 +5,11 @@
 #include <fstream>
 
 #include "build_command.h"
+#include "manifests.h"
 #include "product_file.h"
 #include "progress_bar.h"
+#include "section_head.h"
+#include "sha256.h"
 #include "utf8_paths.h"
 #include "verify.h"
 
@@ -16,11 +19,6 @@ namespace {
 int fail(const std::string& message, int code = 1) {
   std::fprintf(stderr, "tessaline-build: %s\n", message.c_str());
   return code;
-}
-
-std::filesystem::path default_stub(const ProgramContext& context) {
-  if (const char* env = std::getenv("TESSALINE_STUB"); env && *env) return path_from_utf8(env);
-  return context.program.parent_path() / "tessaline-setup.exe";
 }
 
 // Written beside the target and renamed at the end: an error never leaves a
@@ -47,6 +45,37 @@ std::string write_output(const std::filesystem::path& output, const std::vector<
   return {};
 }
 
+constexpr char kStubName[] = "tessaline-setup.exe";
+
+// $TESSALINE_STUB; else beside this program, as a release unpacks it; else
+// the runtime of the build tree this program was built in (build/host or
+// build/win32 next to build/win32/src/setup).
+std::filesystem::path default_stub(const ProgramContext& context) {
+  if (const char* env = std::getenv("TESSALINE_STUB"); env && *env) return path_from_utf8(env);
+  const std::filesystem::path folder = context.program.parent_path();
+  const std::filesystem::path candidates[] = {
+      folder / kStubName,
+      folder / ".." / "src" / "setup" / kStubName,
+      folder / ".." / ".." / "win32" / "src" / "setup" / kStubName,
+  };
+  std::error_code ec;
+  for (const std::filesystem::path& candidate : candidates)
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate.lexically_normal();
+  return candidates[0];
+}
+
+std::string write_manifests(const BuildCommand& command, const Product& product, const std::vector<std::uint8_t>& installer) {
+  const std::string hash = sha256_hex(installer);
+  for (const ManifestFile& file : package_manifests(product, command.installer_url, hash)) {
+    const std::filesystem::path path = command.manifests / path_from_utf8(file.path);
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    std::vector<std::uint8_t> bytes(file.text.begin(), file.text.end());
+    if (std::string problem = write_output(path, bytes); !problem.empty()) return problem;
+  }
+  return {};
+}
+
 }  // namespace
 
 int run_builder(const std::vector<std::string>& args, const ProgramContext& context) {
@@ -55,6 +84,10 @@ int run_builder(const std::vector<std::string>& args, const ProgramContext& cont
   BuildCommand& command = parsed.command;
   if (command.help) {
     std::fputs(kBuildUsage, stdout);
+    return 0;
+  }
+  if (command.version) {
+    std::printf("tessaline-build %s (installers for the runtime %s)\n", setup::kFormatVersion, setup::kFormatVersion);
     return 0;
   }
   command.options.stub = command.stub.empty() ? default_stub(context) : command.stub;
@@ -73,6 +106,10 @@ int run_builder(const std::vector<std::string>& args, const ProgramContext& cont
       return fail("verification failed: " + problem);
   }
   if (std::string problem = write_output(command.output, built.bytes); !problem.empty()) return fail(problem);
+  if (!command.manifests.empty()) {
+    if (std::string problem = write_manifests(command, load.product, built.bytes); !problem.empty())
+      return fail(problem);
+  }
   if (!command.quiet)
     std::printf("%s: %zu files, %zu bytes%s\n", path_to_utf8(command.output).c_str(), load.product.files.size(),
                 built.bytes.size(), command.verify ? ", verified" : "");

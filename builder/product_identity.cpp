@@ -131,6 +131,53 @@ void read_update_only(Table& t, Reading& r) {
 
 }  // namespace
 
+namespace {
+
+// Letters, digits and "-" of a name, for a package identifier's parts.
+std::string identifier_part(std::u16string_view name) {
+  std::string part;
+  for (char16_t c : name)
+    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-')
+      part += static_cast<char>(c);
+  return part.substr(0, 32);
+}
+
+// Two to eight names of 1 to 32 characters joined by ".", none of them
+// holding blanks, controls or the characters a file name cannot hold.
+bool valid_identifier(std::string_view id) {
+  int names = 0;
+  for (std::size_t start = 0;;) {
+    const std::size_t dot = std::min(id.find('.', start), id.size());
+    const std::string_view name = id.substr(start, dot - start);
+    if (name.empty() || name.size() > 32) return false;
+    for (char c : name)
+      if (static_cast<unsigned char>(c) <= 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+        return false;
+    ++names;
+    if (dot == id.size()) break;
+    start = dot + 1;
+  }
+  return names >= 2 && names <= 8;
+}
+
+void read_package(Table& t, Reading& r) {
+  const Settings& s = r.settings();
+  PackageInfo& p = r.product.package;
+  std::string publisher = identifier_part(s.Publisher), name = identifier_part(s.DisplayName);
+  p.identifier = (publisher.empty() ? name : publisher) + "." + (name.empty() ? "Product" : name);
+  p.short_description = kv::utf16_to_utf8(s.product_description.empty() ? s.DisplayName : s.product_description);
+  if (auto v = t.text("identifier")) {
+    if (!valid_identifier(*v)) t.fail("identifier", "expected two to eight names of at most 32 characters joined by \".\"");
+    p.identifier = *v;
+  }
+  if (auto v = t.text("license")) p.license = *v;
+  if (auto v = t.text("short_description")) p.short_description = *v;
+  if (auto v = t.text("homepage")) p.homepage = *v;
+  t.finish();
+}
+
+}  // namespace
+
 void read_product_identity(Table& root, Reading& r) {
   Settings& s = r.settings();
   Table p = root.table("product");
@@ -158,6 +205,8 @@ void read_product_identity(Table& root, Reading& r) {
   read_existing(existing, r);
   Table update_only = root.table("update_only");
   read_update_only(update_only, r);
+  Table package = root.table("package");
+  read_package(package, r);
 }
 
 }  // namespace builder

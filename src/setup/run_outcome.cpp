@@ -8,14 +8,14 @@ int run_exit_code(RunOutcome outcome, bool deployment_codes, bool uninstall_run)
     return outcome == RunOutcome::cancelled || outcome == RunOutcome::failed ? 1 : 0;
   }
   switch (outcome) {
-    case RunOutcome::completed: return kExitSuccess;
-    case RunOutcome::restart_needed: return kExitRestartNeeded;
-    case RunOutcome::cancelled: return kExitCancelled;
+    case RunOutcome::completed: return deployment_exit_code::kSuccess;
+    case RunOutcome::restart_needed: return deployment_exit_code::kRestartNeeded;
+    case RunOutcome::cancelled: return deployment_exit_code::kCancelled;
     case RunOutcome::refused:
     case RunOutcome::incomplete:
     case RunOutcome::failed: break;
   }
-  return kExitFailed;
+  return deployment_exit_code::kFailed;
 }
 
 }  // namespace setup

@@ -4,6 +4,8 @@
 // the user stopped it), as callers of existing installers expect; an author
 // who asks for deployment exit codes gets the ones software distribution
 // tools read: 0, 3010, 1602 and 1603.
+#include "product_flags.h"
+
 namespace setup {
 
 enum class RunOutcome {
@@ -14,11 +16,6 @@ enum class RunOutcome {
   incomplete,      // an uninstallation that could not remove everything
   failed,          // a fatal error (a damaged installer, memory exhaustion...) or a crash
 };
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitRestartNeeded = 3010;
-inline constexpr int kExitCancelled = 1602;
-inline constexpr int kExitFailed = 1603;
 
 int run_exit_code(RunOutcome outcome, bool deployment_codes, bool uninstall_run);
 

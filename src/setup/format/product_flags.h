@@ -107,7 +107,17 @@ inline constexpr std::uint32_t kPortableNoAssociations = 0x00020000;
 inline constexpr std::uint32_t kUninstallCompletionMessage = 0x00040000;
 inline constexpr std::uint32_t kPortableNoFirewall = 0x00080000;
 inline constexpr std::uint32_t kStartApplicationAsProcess = 0x00100000;
-inline constexpr std::uint32_t kDeploymentExitCodes = 0x00200000;  // 0, 3010, 1602, 1603
+inline constexpr std::uint32_t kDeploymentExitCodes = 0x00200000;  // deployment_exit_code below
 }  // namespace flags2
+
+// The exit codes of flags2::kDeploymentExitCodes, which deployment tools
+// read: completed, completed but a restart is still needed, cancelled by the
+// user, refused or failed.
+namespace deployment_exit_code {
+inline constexpr int kSuccess = 0;
+inline constexpr int kRestartNeeded = 3010;
+inline constexpr int kCancelled = 1602;
+inline constexpr int kFailed = 1603;
+}  // namespace deployment_exit_code
 
 }  // namespace setup
