@@ -21,11 +21,25 @@ int smw_run_w(HWND owner, const std::u16string& text, const std::u16string& capt
 // Top-most, task-modal error box captioned "FATAL ERROR - <program title>".
 void fatal_message_box(const std::u16string& text);
 
+// Dispatches the thread's pending messages and returns: the run's windows
+// repaint and answer while it works.
+void pump_messages();
+
+// Centres a window over another (the work area of its screen when there is
+// none, or it is not shown).
+void centre_window(HWND window, HWND over);
+
 // What the installer's message box needs from the rest of the program.
 struct MessageBoxLook {
   HWND (*main_window)() = nullptr;                  // centred over it, else the work area
   std::u16string (*button_caption)(int number) = nullptr;  // strings 79, 80, 49, 100
   std::u16string (*default_caption)() = nullptr;    // the product's title
+  // The run's icons (ICON_BIG, ICON_SMALL) for the box's window; none when
+  // null.
+  HICON (*window_icon)(int which) = nullptr;
+  // The image beside a button's caption: 4 for OK and Yes, 5 for No and
+  // Cancel, 7 for Retry; none when null or when it gives none.
+  HICON (*button_icon)(int image) = nullptr;
 };
 void set_message_box_look(const MessageBoxLook& look);
 

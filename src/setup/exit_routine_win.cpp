@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "dialogs.h"
 #include "kv_core.h"
 #include "run_state.h"
 
@@ -13,20 +14,13 @@ void call(void (*hook)()) {
   if (hook) hook();
 }
 
-void pump_messages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 }  // namespace
 
 void exit_installer(int code) {
   kv::CrashInfo crash = kv::crash_guard([] {
     call(run.exit_hooks.destroy_progress_window);
     call(run.exit_hooks.destroy_background_window);
-    pump_messages();
+    kv::pump_messages();
     call(run.exit_hooks.discard_log_temporary);
     call(run.exit_hooks.stop_notification_worker);
     call(run.exit_hooks.remove_own_firewall_exception);

@@ -10,10 +10,18 @@ struct ProgramInstance {
   HICON large_icon = nullptr;
   HICON small_icon = nullptr;
   HWND main_window = nullptr;  // the current top window of the run, if any
+  // The wizard's button images (4 to 7) while the run shows icons on its
+  // buttons; set by the wizard.
+  HICON (*button_icon)(int image) = nullptr;
 };
 extern ProgramInstance program;
 
 // Registers the installer's fatal callback and message-box look.
 void install_installer_ui();
+
+// The message boxes' icons, for every run's look: the program's icons on the
+// box, the wizard's images on its buttons.
+HICON run_window_icon(int which);  // ICON_BIG or ICON_SMALL
+HICON run_button_icon(int image);
 
 }  // namespace setup

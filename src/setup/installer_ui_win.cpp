@@ -34,7 +34,10 @@ std::u16string default_caption() {
 
 void install_installer_ui() {
   kv::set_fatal_callback(on_fatal);
-  kv::set_message_box_look({main_window, button_caption, default_caption});
+  kv::set_message_box_look({main_window, button_caption, default_caption, run_window_icon, run_button_icon});
 }
+
+HICON run_window_icon(int which) { return which == ICON_BIG ? program.large_icon : program.small_icon; }
+HICON run_button_icon(int image) { return program.button_icon ? program.button_icon(image) : nullptr; }
 
 }  // namespace setup

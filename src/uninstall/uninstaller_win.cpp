@@ -59,13 +59,6 @@ struct RunHandles {
 };
 RunHandles g_run;
 
-void pump_messages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
 
 std::u16string read_wide(HKEY key, const char16_t* name) {
   return kv::reg_read_string(key, name).value_or(std::u16string());
@@ -255,7 +248,8 @@ bool open_product(const std::u16string& product_name) {
         {run.display_name, g_run.data_path, kv::to_u16(code), system_error_text(code)}));
     return false;
   }
-  kv::set_message_box_look({main_window, button_caption, default_caption});
+  kv::set_message_box_look(
+      {main_window, button_caption, default_caption, setup::run_window_icon, setup::run_button_icon});
   return true;
 }
 
@@ -444,13 +438,13 @@ bool automatic() { return setup::run.modes.automatic; }
 void step_start(int text_id) {
   g_run.step_started = GetTickCount();
   if (text_id) setup::show_step_text(text(text_id));
-  pump_messages();
+  kv::pump_messages();
 }
 
 void step_end() {
   if (automatic()) return;
   while (GetTickCount() - g_run.step_started < kMinimumStepMilliseconds) {
-    pump_messages();
+    kv::pump_messages();
     Sleep(kStepWaitSlice);
   }
 }
@@ -459,7 +453,7 @@ void restart_step_clock() { g_run.step_started = GetTickCount(); }
 
 void progress(int percent) {
   setup::post_progress(percent);
-  pump_messages();
+  kv::pump_messages();
 }
 
 void show_path(const std::u16string& path) {

@@ -55,12 +55,11 @@ std::optional<BmpParts> bmp_parts(std::span<const std::uint8_t> file) {
   std::uint64_t table = colours * 4 + (compression == 3 && info_size == 40 ? 12 : 0);
   if (colours > 256 && depth <= 8) return std::nullopt;
   if (table > bits - kFileHeader - info_size) return std::nullopt;
-  // Uncompressed (or bit-field) rows must all be there; compressed ones are
-  // bounded by the file and checked by the system.
-  if (compression == 0 || compression == 3) {
-    const std::uint64_t stride = ((std::uint64_t(width) * depth + 31) / 32) * 4;
-    if (stride * std::uint64_t(std::abs(height)) > file.size() - bits) return std::nullopt;
-  }
+  // Plain rows (or bit fields) only, and all of them: a run-length coded
+  // file could make the system read past its end.
+  if (compression != 0 && compression != 3) return std::nullopt;
+  const std::uint64_t stride = ((std::uint64_t(width) * depth + 31) / 32) * 4;
+  if (stride * std::uint64_t(std::abs(height)) > file.size() - bits) return std::nullopt;
   return BmpParts{kFileHeader, bits, width, std::abs(height)};
 }
 

@@ -20,7 +20,8 @@ std::optional<Rect> background_bitmap_rect(int client_width, int client_height, 
                                             int bitmap_height, std::uint32_t mode, int size_percent);
 
 // The parts of a BMP file: where its header and pixels start. Nothing when
-// the file is too short for what its headers announce.
+// the file is too short for what its headers announce, or its rows are
+// run-length coded.
 struct BmpParts {
   std::size_t info_offset = 0;  // BITMAPINFOHEADER
   std::size_t bits_offset = 0;

@@ -9,9 +9,9 @@ int pixel_height(int pixels_per_inch, double points) { return static_cast<int>(p
 
 }  // namespace
 
-BackgroundText layout_background_text(const BackgroundTextRequest& r,
+PlacedText layout_background_text(const BackgroundTextRequest& r,
                                       const std::function<TextExtent(int pixel_height)>& measure) {
-  BackgroundText out;
+  PlacedText out;
   if (r.empty_text || r.position < 1 || r.position > 6) return out;
   const int margin_x = r.client_width / 200;
   const int margin_y = r.client_height / 400;

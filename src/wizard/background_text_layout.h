@@ -13,13 +13,13 @@ struct TextExtent {
   int height = 0;
 };
 
-struct BackgroundText {
+struct PlacedText {
   bool painted = false;
   double points = 0;        // the size it is painted at
   int pixel_height = 0;     // the font's height for that size
   int shadow_offset = 0;    // 0: no shadow
   int x = 0, y = 0;         // the text's top left corner
-  bool operator==(const BackgroundText&) const = default;
+  bool operator==(const PlacedText&) const = default;
 };
 
 struct BackgroundTextRequest {
@@ -33,7 +33,7 @@ struct BackgroundTextRequest {
 };
 
 // `measure` gives the text's extent in a font of the given pixel height.
-BackgroundText layout_background_text(const BackgroundTextRequest& request,
+PlacedText layout_background_text(const BackgroundTextRequest& request,
                                       const std::function<TextExtent(int pixel_height)>& measure);
 
 }  // namespace wizard

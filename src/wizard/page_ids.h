@@ -1,4 +1,4 @@
-/* The identifiers that the page templates (resources/*.rc) and the pages'
+/* The identifiers that the page templates (the .rc files in resources/) and the pages'
    code share: controls, posted commands and the pictures. Plain macros, so
    that the resource compiler reads them too. */
 #pragma once

@@ -121,6 +121,9 @@ std::optional<Picture> decode_png(std::span<const std::uint8_t> file) {
   std::size_t at = 8;
   std::uint32_t width = 0, height = 0;
   int bpp = 0;
+  bool indexed = false;
+  std::uint32_t palette[256] = {};  // straight alpha, 0xAARRGGBB
+  std::uint32_t palette_size = 0;
   std::vector<std::uint8_t> compressed;
   bool ended = false;
   while (!ended && file.size() - at >= 12) {
@@ -133,9 +136,18 @@ std::optional<Picture> decode_png(std::span<const std::uint8_t> file) {
       width = be32(data);
       height = be32(data + 4);
       int depth = data[8], colour = data[9], interlace = data[12];
-      if (depth != 8 || (colour != 2 && colour != 6) || interlace != 0 || data[10] != 0 || data[11] != 0)
+      if (depth != 8 || (colour != 2 && colour != 3 && colour != 6) || interlace != 0 || data[10] != 0 ||
+          data[11] != 0)
         return std::nullopt;
-      bpp = colour == 6 ? 4 : 3;
+      bpp = colour == 6 ? 4 : (colour == 2 ? 3 : 1);
+      indexed = colour == 3;
+    } else if (std::memcmp(type, "PLTE", 4) == 0) {
+      palette_size = length / 3 < 256 ? length / 3 : 256;
+      for (std::uint32_t i = 0; i < palette_size; ++i)
+        palette[i] = 0xFF000000u | (std::uint32_t(data[3 * i]) << 16) | (data[3 * i + 1] << 8) | data[3 * i + 2];
+    } else if (std::memcmp(type, "tRNS", 4) == 0) {
+      for (std::uint32_t i = 0; i < length && i < palette_size; ++i)
+        palette[i] = (palette[i] & 0x00FFFFFFu) | (std::uint32_t(data[i]) << 24);
     } else if (std::memcmp(type, "IDAT", 4) == 0) {
       compressed.insert(compressed.end(), data, data + length);
     } else if (std::memcmp(type, "IEND", 4) == 0) {
@@ -154,8 +166,15 @@ std::optional<Picture> decode_png(std::span<const std::uint8_t> file) {
   Picture picture{int(width), int(height), std::vector<std::uint32_t>(std::size_t(width) * height)};
   for (std::uint32_t y = 0; y < height; ++y) {
     const std::uint8_t* row = inflated.bytes.data() + y * (stride + 1) + 1;
-    for (std::uint32_t x = 0; x < width; ++x, row += bpp)
-      picture.pixels[y * width + x] = premultiplied(row[0], row[1], row[2], bpp == 4 ? row[3] : 255);
+    for (std::uint32_t x = 0; x < width; ++x, row += bpp) {
+      if (indexed) {
+        if (*row >= palette_size) return std::nullopt;
+        std::uint32_t c = palette[*row];
+        picture.pixels[y * width + x] = premultiplied((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF, c >> 24);
+      } else {
+        picture.pixels[y * width + x] = premultiplied(row[0], row[1], row[2], bpp == 4 ? row[3] : 255);
+      }
+    }
   }
   return picture;
 }

@@ -17,8 +17,9 @@ struct Picture {
   bool operator==(const Picture&) const = default;
 };
 
-// 8-bit RGB or RGBA, not interlaced: the form scripts/wizard-art writes.
-// Anything else, and damaged data, gives nothing.
+// 8-bit RGB, RGBA or palette (with its transparency), not interlaced: the
+// forms scripts/wizard-art writes. Anything else, and damaged data, gives
+// nothing.
 std::optional<Picture> decode_png(std::span<const std::uint8_t> file);
 
 // Area-averaged when reducing, bilinear when enlarging.

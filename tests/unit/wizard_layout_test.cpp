@@ -93,14 +93,14 @@ TEST(BackgroundText, SixPositions) {
     int x, y;
   } cases[] = {{1, 5, 2}, {2, 329, 2}, {3, 653, 2}, {4, 5, 758}, {5, 329, 758}, {6, 653, 758}};
   for (const Case& c : cases) {
-    wizard::BackgroundText t =
+    wizard::PlacedText t =
         wizard::layout_background_text({1000, 800, 96, 26, 100, c.position, false}, proportional(10));
-    EXPECT_EQ(t, (wizard::BackgroundText{true, 26, 34, 2, c.x, c.y})) << c.position;
+    EXPECT_EQ(t, (wizard::PlacedText{true, 26, 34, 2, c.x, c.y})) << c.position;
   }
 }
 
 TEST(BackgroundText, SizeAndShadowFollowTheScreen) {
-  wizard::BackgroundText t = wizard::layout_background_text({1000, 800, 144, 26, 100, 1, false}, proportional(10));
+  wizard::PlacedText t = wizard::layout_background_text({1000, 800, 144, 26, 100, 1, false}, proportional(10));
   EXPECT_EQ(t.pixel_height, 52);
   EXPECT_EQ(t.shadow_offset, 4);
   t = wizard::layout_background_text({1000, 800, 96, 26, 0, 1, false}, proportional(10));
@@ -110,7 +110,7 @@ TEST(BackgroundText, SizeAndShadowFollowTheScreen) {
 TEST(BackgroundText, ShrinksToFitButNotBelowSixPoints) {
   // 40 pixels per pixel of height: 26 points (34 px, 1360 wide) is too wide;
   // 18 points (24 px, 960 wide, offset 1) is the first that fits in 994.
-  wizard::BackgroundText t = wizard::layout_background_text({1000, 800, 96, 26, 100, 1, false}, proportional(40));
+  wizard::PlacedText t = wizard::layout_background_text({1000, 800, 96, 26, 100, 1, false}, proportional(40));
   EXPECT_EQ(t.points, 18);
   EXPECT_EQ(t.pixel_height, 24);
   EXPECT_EQ(t.shadow_offset, 1);
@@ -186,6 +186,9 @@ TEST(BackgroundBitmap, BmpFileParts) {
   f[0] = 'X';
   EXPECT_FALSE(wizard::bmp_parts(f));
   f = bmp(1 << 20, 1, 24, 24);  // rows far beyond the file
+  EXPECT_FALSE(wizard::bmp_parts(f));
+  f = bmp(3, 2, 8, 8, 256);
+  f[30] = 1;  // run-length coded
   EXPECT_FALSE(wizard::bmp_parts(f));
 }
 

@@ -94,13 +94,35 @@ TEST(Picture, EveryRowFilterDecodes) {
   }
 }
 
+// A 2 x 1 palette PNG: opaque teal, then a half-transparent white.
+std::vector<std::uint8_t> palette_png(std::uint8_t second_index) {
+  std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<std::uint8_t> header;
+  put_be32(header, 2);
+  put_be32(header, 1);
+  header.insert(header.end(), {8, 3, 0, 0, 0});
+  chunk(png, "IHDR", header);
+  chunk(png, "PLTE", {0x10, 0x70, 0x7A, 0xFF, 0xFF, 0xFF});
+  chunk(png, "tRNS", {0xFF, 0x80});
+  chunk(png, "IDAT", setup::deflate_bytes(std::vector<std::uint8_t>{0, 0, second_index}, 9));
+  chunk(png, "IEND", {});
+  return png;
+}
+
+TEST(Picture, PaletteWithTransparency) {
+  auto picture = wizard::decode_png(palette_png(1));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(picture->pixels, (std::vector<std::uint32_t>{0xFF10707Au, 0x80808080u}));
+  EXPECT_FALSE(wizard::decode_png(palette_png(2)));  // beyond the palette
+}
+
 TEST(Picture, DamagedOrForeignPngsAreRefused) {
   std::vector<std::uint8_t> good = png_of(4, 4, sample_rgba(4, 4), {1});
   ASSERT_TRUE(wizard::decode_png(good));
   EXPECT_FALSE(wizard::decode_png(std::vector<std::uint8_t>(good.begin(), good.end() - 20)));  // cut
   EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {5})));                     // no such filter
   EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 6, 16)));               // 16 bits
-  EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 3)));                   // palette
+  EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 4)));                   // grey with alpha
   std::vector<std::uint8_t> bad_length = good;
   bad_length[8] = 0x7F;  // the first chunk claims 2 GB
   EXPECT_FALSE(wizard::decode_png(bad_length));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document_text.h"
+#include "folder_text.h"
 #include "greeting_link.h"
 #include "language_choice.h"
 #include "page_style.h"
@@ -147,6 +148,38 @@ TEST(DocumentText, RichPlainAndWide) {
 
   EXPECT_FALSE(wizard::document_text("{\\rt").rich);
   EXPECT_EQ(wizard::document_text(std::string("\xFF\xFE\x41", 3)).plain, u"");  // a lone odd byte is dropped
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FolderText, DriveOfATypedFolder) {
+  struct Case {
+    const char16_t* folder;
+    const char16_t* root;
+  } cases[] = {
+      {u"C:\\Program Files\\Tessaline", u"C:\\"},
+      {u"d:", u"d:\\"},
+      {u"\\\\server\\share\\apps\\x", u"\\\\server\\share\\"},
+      {u"\\\\server\\share", u"\\\\server\\share\\"},
+      {u"\\\\server", u""},     // half typed: no share yet
+      {u"\\\\server\\", u""},
+      {u"\\\\", u""},
+      {u"Program Files", u""},  // relative
+      {u"", u""},
+      {u"1:\\x", u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(wizard::drive_root(c.folder), c.root) << testing::PrintToString(std::u16string(c.folder));
+}
+
+TEST(FolderText, StartMenuFolderBelowTheProgramsFolder) {
+  const std::u16string programs = u"C:\\Users\\Ann\\Start Menu\\Programs";
+  EXPECT_EQ(wizard::folder_below(programs + u"\\Tessaline\\Tools", programs), u"Tessaline\\Tools");
+  EXPECT_EQ(wizard::folder_below(u"c:\\users\\ann\\start menu\\programs\\X\\", programs + u"\\"), u"X");
+  EXPECT_EQ(wizard::folder_below(programs, programs), u"");
+  EXPECT_EQ(wizard::folder_below(programs + u"2\\X", programs), std::nullopt);
+  EXPECT_EQ(wizard::folder_below(u"D:\\Elsewhere", programs), std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+// The two prompts of one template each: an old version must be uninstalled
+// first, and the uninstaller's offer of support.
+#include "page_dialog_win.h"
+#include "wizard_run.h"
+#include "wizard_windows.h"
+
+namespace wizard {
+namespace {
+
+struct PromptTexts {
+  const char16_t* template_name;
+  int caption, body, forward, back;
+};
+constexpr PromptTexts kMustUninstall{u"MUSTUNINSTALL", 21, 9, 104, 49};
+constexpr PromptTexts kSupportOffer{u"SUPPORTOFFER", 110, 109, 110, 104};
+
+class PromptPage final : public PageDialog {
+ public:
+  explicit PromptPage(const PromptTexts& texts) : PageDialog(texts.template_name, PageStyle::plain), texts_(texts) {}
+
+ private:
+  void retext() override {
+    set_captions(text(texts_.caption));
+    set_item_text(IDC_BODY, text(texts_.body));
+    set_button(IDC_FORWARD, text(texts_.forward));
+    set_button(IDC_BACK, text(texts_.back));
+  }
+
+  PromptTexts texts_;
+};
+
+int show_prompt(const PromptTexts& texts) {
+  PromptPage page(texts);
+  return page.run() == IDC_FORWARD ? IDC_FORWARD : IDC_BACK;
+}
+
+}  // namespace
+
+int show_must_uninstall_page() { return show_prompt(kMustUninstall); }
+int show_support_offer_page() { return show_prompt(kSupportOffer); }
+
+}  // namespace wizard
