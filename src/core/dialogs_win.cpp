@@ -61,13 +61,12 @@ void apply_look(HWND box) {
 
 LRESULT CALLBACK on_activation(int code, WPARAM wparam, LPARAM lparam) {
   HHOOK hook = t_activation_hook;
-  if (code == HCBT_ACTIVATE) {
-    apply_look(reinterpret_cast<HWND>(wparam));
-    UnhookWindowsHookEx(hook);
-    t_activation_hook = nullptr;
-    return 0;
-  }
-  return CallNextHookEx(hook, code, wparam, lparam);
+  if (code != HCBT_ACTIVATE) return CallNextHookEx(hook, code, wparam, lparam);
+  apply_look(reinterpret_cast<HWND>(wparam));
+  LRESULT result = CallNextHookEx(hook, code, wparam, lparam);
+  UnhookWindowsHookEx(hook);
+  t_activation_hook = nullptr;
+  return result;
 }
 
 }  // namespace

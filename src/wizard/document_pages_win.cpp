@@ -49,6 +49,8 @@ class DocumentPage final : public PageDialog {
       SendMessageW(edit, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
       set_item_text(IDC_DOCUMENT, document_.plain);
     }
+    // In the text, for the keys that scroll it, with nothing selected.
+    focus(IDC_DOCUMENT);
     SendMessageW(edit, EM_SETSEL, 0, 0);
   }
 

@@ -56,12 +56,24 @@ std::optional<std::uint64_t> free_space(const std::u16string& root) {
   return available.QuadPart;
 }
 
-class DestinationPage final : public PageDialog {
+// A page with a folder to type: the field starts with the whole folder
+// selected, to be typed over, and shows its beginning.
+class FolderPage : public PageDialog {
+ protected:
+  explicit FolderPage(setup::StyledPage page) : PageDialog(template_name(page, style_of(page)), style_of(page)) {}
+
+  void show_folder(const std::u16string& folder) {
+    HWND edit = item(IDC_FOLDER);
+    SendMessageW(edit, EM_LIMITTEXT, kLongestFolder, 0);
+    set_item_text(IDC_FOLDER, folder);
+    focus(IDC_FOLDER);
+    SendMessageW(edit, EM_SETSEL, folder.size(), 0);  // the caret at the start
+  }
+};
+
+class DestinationPage final : public FolderPage {
  public:
-  explicit DestinationPage(std::uint64_t required)
-      : PageDialog(template_name(setup::StyledPage::destination, style_of(setup::StyledPage::destination)),
-                   style_of(setup::StyledPage::destination)),
-        required_(required) {}
+  explicit DestinationPage(std::uint64_t required) : FolderPage(setup::StyledPage::destination), required_(required) {}
 
  private:
   void retext() override {
@@ -75,10 +87,7 @@ class DestinationPage final : public PageDialog {
     show_space();
   }
 
-  void init() override {
-    SendMessageW(item(IDC_FOLDER), EM_LIMITTEXT, kLongestFolder, 0);
-    set_item_text(IDC_FOLDER, engine::run.paths.install_dir);
-  }
+  void init() override { show_folder(engine::run.paths.install_dir); }
 
   int arrival_command() const override { return IDC_COME_FORWARD; }
 
@@ -89,7 +98,7 @@ class DestinationPage final : public PageDialog {
       return;
     }
     if (id == IDC_FORWARD && notification == BN_CLICKED) engine::run.paths.install_dir = item_text(IDC_FOLDER);
-    PageDialog::command(id, notification);
+    FolderPage::command(id, notification);
   }
 
   void show_space() {
@@ -110,11 +119,9 @@ class DestinationPage final : public PageDialog {
   std::optional<std::uint64_t> available_;
 };
 
-class StartMenuPage final : public PageDialog {
+class StartMenuPage final : public FolderPage {
  public:
-  StartMenuPage()
-      : PageDialog(template_name(setup::StyledPage::start_menu, style_of(setup::StyledPage::start_menu)),
-                   style_of(setup::StyledPage::start_menu)) {}
+  StartMenuPage() : FolderPage(setup::StyledPage::start_menu) {}
 
  private:
   void retext() override {
@@ -125,10 +132,7 @@ class StartMenuPage final : public PageDialog {
     set_button(IDC_BROWSE, text(52));
   }
 
-  void init() override {
-    SendMessageW(item(IDC_FOLDER), EM_LIMITTEXT, kLongestFolder, 0);
-    set_item_text(IDC_FOLDER, engine::run.paths.start_menu_folder);
-  }
+  void init() override { show_folder(engine::run.paths.start_menu_folder); }
 
   void command(int id, int notification) override {
     if (id == IDC_FOLDER && notification == EN_CHANGE) {
@@ -137,7 +141,7 @@ class StartMenuPage final : public PageDialog {
     }
     if (id == IDC_BROWSE && notification == BN_CLICKED) return browse();
     if (id == IDC_FORWARD && notification == BN_CLICKED) engine::run.paths.start_menu_folder = item_text(IDC_FOLDER);
-    PageDialog::command(id, notification);
+    FolderPage::command(id, notification);
   }
 
   // Rooted at the programs folder the shortcuts go to.

@@ -36,6 +36,9 @@ class LanguagePage final : public PageDialog {
   void retext() override {
     set_captions(text(94));
     set_item_text(IDC_BODY, text(82));
+    // Unshown, the list's own text names it for screen readers that do not
+    // take the label before it.
+    set_item_text(IDC_LANGUAGES, text(82));
     set_button(IDC_FORWARD, text(48));
     set_button(IDC_BACK, text(49));
   }

@@ -88,7 +88,7 @@ INT_PTR CALLBACK PageDialog::procedure(HWND window, UINT msg, WPARAM wparam, LPA
     SetWindowLongPtrW(window, GWLP_USERDATA, lparam);
     page->window_ = window;
     page->initialise();
-    return TRUE;  // the first control in the tab order gets the focus
+    return page->focus_chosen_ ? FALSE : TRUE;  // TRUE: the first control in the tab order gets it
   }
   auto* page = reinterpret_cast<PageDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   return page ? page->handle(msg, wparam, lparam) : FALSE;
@@ -198,6 +198,40 @@ void PageDialog::back_out() {
 void PageDialog::end(INT_PTR result) {
   if (modal_) EndDialog(window_, result);
   else DestroyWindow(window_);
+}
+
+void PageDialog::focus(int id) {
+  SetFocus(item(id));
+  focus_chosen_ = true;
+}
+
+void PageDialog::fit_body_text() {
+  HWND body = item(IDC_BODY);
+  RECT box{};
+  GetWindowRect(body, &box);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&box), 2);
+  RECT needed{0, 0, box.right - box.left, 0};
+  {
+    kv::WindowDc dc(body);
+    kv::SelectedObject font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(body, WM_GETFONT, 0, 0)));
+    std::u16string body_text = item_text(IDC_BODY);
+    DrawTextW(dc.get(), kv::as_wide(body_text), int(body_text.size()), &needed,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  }
+  const int extra = needed.bottom - (box.bottom - box.top);
+  if (extra <= 0) return;
+  SetWindowPos(body, nullptr, 0, 0, box.right - box.left, needed.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+    if (r.top >= box.bottom)
+      SetWindowPos(child, nullptr, r.left, r.top + extra, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT frame{};
+  GetWindowRect(window_, &frame);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + extra,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void PageDialog::set_item_text(int id, const std::u16string& text) {

@@ -54,6 +54,12 @@ class PageDialog {
   // A button's caption, with its image beside it when the run shows them.
   void set_button(int id, const std::u16string& text);
   void end(INT_PTR result);
+  // The focus on a control of the page's choice instead of the first in the
+  // tab order (from init()).
+  void focus(int id);
+  // Makes the page taller when its body text needs more lines than the
+  // template gives it; what lies below the text moves down.
+  void fit_body_text();
 
  private:
   static INT_PTR CALLBACK procedure(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -67,6 +73,7 @@ class PageDialog {
   PageStyle style_;
   HWND window_ = nullptr;
   bool modal_ = false;
+  bool focus_chosen_ = false;
   kv::UniqueBitmap picture_;
   kv::UniqueBitmap band_;
   kv::UniqueBrush band_brush_;  // the band under the header lines

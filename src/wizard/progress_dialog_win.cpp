@@ -39,6 +39,7 @@ class ProgressPage final : public PageDialog {
   void retext() override {
     set_captions(text(wizard::run.uninstall ? 55 : 54));
     set_item_text(IDC_BODY, text(wizard::run.uninstall ? 71 : 39));
+    set_item_text(IDC_PROGRESS_BAR, text(wizard::run.uninstall ? 71 : 39));  // its name for screen readers
     set_button(IDC_BACK, text(49));
   }
 

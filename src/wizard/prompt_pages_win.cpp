@@ -26,6 +26,9 @@ class PromptPage final : public PageDialog {
     set_button(IDC_BACK, text(texts_.back));
   }
 
+  // The author's text may be longer than the prompt's few lines.
+  void init() override { fit_body_text(); }
+
   PromptTexts texts_;
 };
 

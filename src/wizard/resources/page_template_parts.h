@@ -23,11 +23,11 @@
   CONTROL "", IDC_DOCUMENT, "RichEdit20W", \
       ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, x, y, w, h
 #define FOLDER(x, y, w) CONTROL "", IDC_FOLDER, "Edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, x, y, w, 13
-#define BROWSE(x, y) CONTROL "", IDC_BROWSE, "Button", BS_PUSHBUTTON | WS_TABSTOP, x, y, 60, 13
+#define BROWSE(x, y) CONTROL "", IDC_BROWSE, "Button", BS_PUSHBUTTON | WS_TABSTOP, x, y, 50, 13
 #define SPACE_TEXTS(x, w) \
   CONTROL "", IDC_SPACE_REQUIRED, "Static", TEXT_STYLE, x, 150, w, 8 \
   CONTROL "", IDC_SPACE_AVAILABLE, "Static", TEXT_STYLE, x, 160, w, 8
-#define LINK(x, y, w, h, extra) CONTROL "", IDC_LINK, "SysLink", WS_TABSTOP | extra, x, y, w, h
+#define LINK(x, y, w, h) CONTROL "", IDC_LINK, "SysLink", WS_TABSTOP, x, y, w, h
 #define OPTION_BOX(id, x, y) CONTROL "", id, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, x, y, 275 - x, 9
 /* The summary's boxes where they stand with all four shown; the page
    restacks them by the ones it shows. */
