@@ -14,26 +14,18 @@ namespace {
 
 struct DocumentTexts {
   setup::StyledPage page;
-  int caption, body, forward, back;
+  PageTexts texts;
 };
-constexpr DocumentTexts kLicence{setup::StyledPage::licence, 44, 47, 45, 46};
-constexpr DocumentTexts kReadme{setup::StyledPage::readme, 50, 51, 48, 49};
+constexpr DocumentTexts kLicence{setup::StyledPage::licence, {44, 47, 45, 46}};
+constexpr DocumentTexts kReadme{setup::StyledPage::readme, {50, 51, 48, 49}};
 
 class DocumentPage final : public PageDialog {
  public:
   DocumentPage(const DocumentTexts& texts, const std::string& stored)
-      : PageDialog(template_name(texts.page, style_of(texts.page)), style_of(texts.page)),
-        texts_(texts),
+      : PageDialog(template_name(texts.page, style_of(texts.page)), style_of(texts.page), texts.texts),
         document_(document_text(stored)) {}
 
  private:
-  void retext() override {
-    set_captions(text(texts_.caption));
-    set_item_text(IDC_BODY, text(texts_.body));
-    set_button(IDC_FORWARD, text(texts_.forward));
-    set_button(IDC_BACK, text(texts_.back));
-  }
-
   void init() override {
     HWND edit = item(IDC_DOCUMENT);
     SendMessageW(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
@@ -54,7 +46,6 @@ class DocumentPage final : public PageDialog {
     SendMessageW(edit, EM_SETSEL, 0, 0);
   }
 
-  DocumentTexts texts_;
   DocumentText document_;
 };
 

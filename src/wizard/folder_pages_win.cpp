@@ -60,7 +60,13 @@ std::optional<std::uint64_t> free_space(const std::u16string& root) {
 // selected, to be typed over, and shows its beginning.
 class FolderPage : public PageDialog {
  protected:
-  explicit FolderPage(setup::StyledPage page) : PageDialog(template_name(page, style_of(page)), style_of(page)) {}
+  FolderPage(setup::StyledPage page, const PageTexts& texts)
+      : PageDialog(template_name(page, style_of(page)), style_of(page), texts) {}
+
+  void retext() override {
+    PageDialog::retext();
+    set_button(IDC_BROWSE, text(52));
+  }
 
   void show_folder(const std::u16string& folder) {
     HWND edit = item(IDC_FOLDER);
@@ -73,17 +79,17 @@ class FolderPage : public PageDialog {
 
 class DestinationPage final : public FolderPage {
  public:
-  explicit DestinationPage(std::uint64_t required) : FolderPage(setup::StyledPage::destination), required_(required) {}
+  explicit DestinationPage(std::uint64_t required)
+      : FolderPage(setup::StyledPage::destination, {24, 11, forward_text(), 49}), required_(required) {}
 
  private:
+  // Install when this is the last page before the files are copied.
+  static int forward_text() {
+    return setup::run.settings.ProductFlags.has_high(setup::flags_high::kStartMenuPage) ? 48 : 90;
+  }
+
   void retext() override {
-    set_captions(text(24));
-    set_item_text(IDC_BODY, text(11));
-    // Install when this is the last page before the files are copied.
-    bool more_pages = setup::run.settings.ProductFlags.has_high(setup::flags_high::kStartMenuPage);
-    set_button(IDC_FORWARD, text(more_pages ? 48 : 90));
-    set_button(IDC_BACK, text(49));
-    set_button(IDC_BROWSE, text(52));
+    FolderPage::retext();
     show_space();
   }
 
@@ -121,17 +127,9 @@ class DestinationPage final : public FolderPage {
 
 class StartMenuPage final : public FolderPage {
  public:
-  StartMenuPage() : FolderPage(setup::StyledPage::start_menu) {}
+  StartMenuPage() : FolderPage(setup::StyledPage::start_menu, {89, 88, 90, 49}) {}
 
  private:
-  void retext() override {
-    set_captions(text(89));
-    set_item_text(IDC_BODY, text(88));
-    set_button(IDC_FORWARD, text(90));
-    set_button(IDC_BACK, text(49));
-    set_button(IDC_BROWSE, text(52));
-  }
-
   void init() override { show_folder(engine::run.paths.start_menu_folder); }
 
   void command(int id, int notification) override {

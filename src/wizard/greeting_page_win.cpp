@@ -21,15 +21,16 @@ std::u16string link_address() { return kv::utf8_to_utf16(setup::run.settings.lin
 class GreetingPage final : public PageDialog {
  public:
   GreetingPage(const std::u16string& text, const std::u16string& title, PageStyle style)
-      : PageDialog(template_name(setup::StyledPage::greeting, style), style), text_(text), title_(title) {}
+      : PageDialog(template_name(setup::StyledPage::greeting, style), style, {0, 0, 48, 49}),
+        text_(text),
+        title_(title) {}
 
  private:
   void retext() override {
+    PageDialog::retext();
     set_captions(style() == PageStyle::header ? text(103) : title_);
     // Below the band, the header look's text starts two lines down.
     set_item_text(IDC_BODY, style() == PageStyle::header ? u"\r\n\r\n" + text_ : text_);
-    set_button(IDC_FORWARD, text(48));
-    set_button(IDC_BACK, text(49));
     if (auto markup = link_markup(text(105), link_address())) {
       set_item_text(IDC_LINK, *markup);
     } else {

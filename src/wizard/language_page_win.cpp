@@ -30,17 +30,14 @@ class LanguagePage final : public PageDialog {
  public:
   LanguagePage()
       : PageDialog(template_name(setup::StyledPage::language, style_of(setup::StyledPage::language)),
-                   style_of(setup::StyledPage::language)) {}
+                   style_of(setup::StyledPage::language), {94, 82, 48, 49}) {}
 
  private:
   void retext() override {
-    set_captions(text(94));
-    set_item_text(IDC_BODY, text(82));
+    PageDialog::retext();
     // Unshown, the list's own text names it for screen readers that do not
     // take the label before it.
     set_item_text(IDC_LANGUAGES, text(82));
-    set_button(IDC_FORWARD, text(48));
-    set_button(IDC_BACK, text(49));
   }
 
   void init() override {

@@ -67,8 +67,8 @@ HWND owner_window() {
   return nullptr;
 }
 
-PageDialog::PageDialog(std::u16string template_name, PageStyle style)
-    : template_name_(std::move(template_name)), style_(style) {}
+PageDialog::PageDialog(std::u16string template_name, PageStyle style, const PageTexts& texts)
+    : template_name_(std::move(template_name)), style_(style), texts_(texts) {}
 
 INT_PTR PageDialog::run() {
   modal_ = true;
@@ -198,6 +198,13 @@ void PageDialog::back_out() {
 void PageDialog::end(INT_PTR result) {
   if (modal_) EndDialog(window_, result);
   else DestroyWindow(window_);
+}
+
+void PageDialog::retext() {
+  if (texts_.caption) set_captions(text(texts_.caption));
+  if (texts_.body) set_item_text(IDC_BODY, text(texts_.body));
+  if (texts_.forward) set_button(IDC_FORWARD, text(texts_.forward));
+  if (texts_.back) set_button(IDC_BACK, text(texts_.back));
 }
 
 void PageDialog::focus(int id) {

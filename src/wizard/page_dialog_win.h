@@ -15,9 +15,18 @@
 
 namespace wizard {
 
+// The string numbers of the texts most pages have; 0 for a text the page
+// does not have or sets itself.
+struct PageTexts {
+  int caption = 0;
+  int body = 0;
+  int forward = 0;
+  int back = 0;
+};
+
 class PageDialog {
  public:
-  PageDialog(std::u16string template_name, PageStyle style);
+  PageDialog(std::u16string template_name, PageStyle style, const PageTexts& texts);
   PageDialog(const PageDialog&) = delete;
   PageDialog& operator=(const PageDialog&) = delete;
   virtual ~PageDialog() = default;
@@ -30,8 +39,9 @@ class PageDialog {
   PageStyle style() const { return style_; }
 
  protected:
-  // The texts that follow the language: caption, body, buttons.
-  virtual void retext() {}
+  // The texts that follow the language; the default sets the page's
+  // PageTexts.
+  virtual void retext();
   // The page's own controls, after its look and texts.
   virtual void init() {}
   // A control's command. The default ends the page with 1001 or 1003.
@@ -71,6 +81,7 @@ class PageDialog {
 
   std::u16string template_name_;
   PageStyle style_;
+  PageTexts texts_;
   HWND window_ = nullptr;
   bool modal_ = false;
   bool focus_chosen_ = false;

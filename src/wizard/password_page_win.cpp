@@ -15,15 +15,13 @@ constexpr DWORD kWrongPasswordWait = 500;  // ms: slows down guessing
 
 class PasswordPage final : public PageDialog {
  public:
-  PasswordPage() : PageDialog(u"ENTERPASSWORD", PageStyle::plain) {}
+  PasswordPage() : PageDialog(u"ENTERPASSWORD", PageStyle::plain, {75, 76, 0, 49}) {}
 
  private:
   void retext() override {
-    set_captions(text(75));
-    set_item_text(IDC_BODY, text(76));
+    PageDialog::retext();
     set_item_text(IDC_PASSWORD_LABEL, text(27));
     set_button(IDC_FORWARD, ok_caption_);  // the template's own "OK"
-    set_button(IDC_BACK, text(49));
   }
 
   void init() override { SendMessageW(item(IDC_PASSWORD), EM_LIMITTEXT, kLongestPassword, 0); }

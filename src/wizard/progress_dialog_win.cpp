@@ -19,7 +19,7 @@ class ProgressPage final : public PageDialog {
  public:
   explicit ProgressPage(const ProgressOptions& options)
       : PageDialog(template_name(setup::StyledPage::progress, style_of(setup::StyledPage::progress)),
-                   style_of(setup::StyledPage::progress)),
+                   style_of(setup::StyledPage::progress), texts()),
         options_(options) {}
 
   void show_step(const std::u16string& step) {
@@ -36,11 +36,13 @@ class ProgressPage final : public PageDialog {
   }
 
  private:
+  static PageTexts texts() {
+    return wizard::run.uninstall ? PageTexts{55, 71, 0, 49} : PageTexts{54, 39, 0, 49};
+  }
+
   void retext() override {
-    set_captions(text(wizard::run.uninstall ? 55 : 54));
-    set_item_text(IDC_BODY, text(wizard::run.uninstall ? 71 : 39));
-    set_item_text(IDC_PROGRESS_BAR, text(wizard::run.uninstall ? 71 : 39));  // its name for screen readers
-    set_button(IDC_BACK, text(49));
+    PageDialog::retext();
+    set_item_text(IDC_PROGRESS_BAR, text(texts().body));  // its name for screen readers
   }
 
   void init() override {

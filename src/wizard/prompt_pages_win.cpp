@@ -9,27 +9,18 @@ namespace {
 
 struct PromptTexts {
   const char16_t* template_name;
-  int caption, body, forward, back;
+  PageTexts texts;
 };
-constexpr PromptTexts kMustUninstall{u"MUSTUNINSTALL", 21, 9, 104, 49};
-constexpr PromptTexts kSupportOffer{u"SUPPORTOFFER", 110, 109, 110, 104};
+constexpr PromptTexts kMustUninstall{u"MUSTUNINSTALL", {21, 9, 104, 49}};
+constexpr PromptTexts kSupportOffer{u"SUPPORTOFFER", {110, 109, 110, 104}};
 
 class PromptPage final : public PageDialog {
  public:
-  explicit PromptPage(const PromptTexts& texts) : PageDialog(texts.template_name, PageStyle::plain), texts_(texts) {}
+  explicit PromptPage(const PromptTexts& prompt) : PageDialog(prompt.template_name, PageStyle::plain, prompt.texts) {}
 
  private:
-  void retext() override {
-    set_captions(text(texts_.caption));
-    set_item_text(IDC_BODY, text(texts_.body));
-    set_button(IDC_FORWARD, text(texts_.forward));
-    set_button(IDC_BACK, text(texts_.back));
-  }
-
   // The author's text may be longer than the prompt's few lines.
   void init() override { fit_body_text(); }
-
-  PromptTexts texts_;
 };
 
 int show_prompt(const PromptTexts& texts) {

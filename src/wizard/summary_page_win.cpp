@@ -36,13 +36,11 @@ class SummaryPage final : public PageDialog {
  public:
   SummaryPage()
       : PageDialog(template_name(setup::StyledPage::summary, style_of(setup::StyledPage::summary)),
-                   style_of(setup::StyledPage::summary)) {}
+                   style_of(setup::StyledPage::summary), {43, 42, 95, 0}) {}
 
  private:
   void retext() override {
-    set_captions(text(43));
-    set_item_text(IDC_BODY, text(42));
-    set_button(IDC_FORWARD, text(95));
+    PageDialog::retext();
     for (const OptionBox& box : kOptionBoxes) set_item_text(box.id, text(box.caption));
   }
 

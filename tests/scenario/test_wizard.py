@@ -89,10 +89,11 @@ def read_events(out):
     return [json.loads(line) for line in path.read_text().splitlines()] if path.exists() else []
 
 
-def wait_for(out, predicate, what, timeout=60.0):
+def wait_for(out, predicate, what, timeout=60.0, after=0):
+    """The first event from number `after` on that the predicate accepts."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        for e in read_events(out):
+        for e in read_events(out)[after:]:
             if predicate(e):
                 return e
         time.sleep(0.05)
@@ -173,10 +174,12 @@ def photographed_pages(dpi, tmp_path_factory):
             if probe.proc.poll() is None:
                 probe.proc.kill()
     assert run.returncode == 0, run.stderr
+    assert windows.pop("background")  # photographed before the first page
     shots = [folder / f"{page}-{style}.png" for page in PAGES for style in STYLES]
     shots += [folder / f"{name}.png" for name in PROMPTS + ["progress-uninstall"]]
     contact_sheet(shots, folder / "contact-sheet.png")
     strings = json.loads((out / "strings.json").read_text())["0"]
+    assert [e["any_case"] for e in read_events(out) if e["event"] == "templates"] == [True]
     return windows, strings
 
 
@@ -459,7 +462,7 @@ def test_password_is_compared_exactly_after_a_pause(tmp_path):
         assert time.monotonic() - started >= 0.5
         assert json.loads((tmp_path / "password.json").read_text())["focus"] == 1019
         key("Return")  # the error box's OK
-        wait_gone(error)
+        wait_gone(error, "Error")
         # The focus is back in the field, its text selected: typing replaces it.
         typed("Tessa-Line")
         key("Return")
@@ -469,15 +472,37 @@ def test_password_is_compared_exactly_after_a_pause(tmp_path):
         finish(probe)
 
 
-def wait_gone(window_id, timeout=30.0):
+def wait_gone(window_id, title, timeout=30.0):
     deadline = time.time() + timeout
     while time.time() < deadline:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Error$"], capture_output=True,
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], capture_output=True,
                                env=wine.display_env()).stdout.decode().split()
         if window_id not in found:
             return
         time.sleep(0.05)
-    raise TimeoutError("the error box stayed")
+    raise TimeoutError(f"the box {title!r} stayed")
+
+
+def test_progress_window_refuses_logoff_and_cancels_after_asking(tmp_path):
+    probe = run_interactive("progress", tmp_path)
+    try:
+        wait_for(tmp_path, lambda e: e["event"] == "ready", "the progress window")
+        assert wait_for(tmp_path, lambda e: e["event"] == "end-session", "the logoff answer")["allowed"] is False
+        strings = json.loads((tmp_path / "strings.json").read_text())["0"]
+        key("Escape")  # the Cancel button's question
+        question = wine.wait_for_window(strings["20"])
+        key("Right", "Return")  # No: the run goes on
+        wait_gone(question, strings["20"])
+        key("Escape")
+        wine.wait_for_window(strings["20"])
+        key("Return")  # Yes
+        wine.wait_for_window(strings["111"])  # the canceled message
+        key("Return")
+        run = probe.wait(timeout=60)
+        assert run.returncode == 1
+    finally:
+        if probe.proc.poll() is None:
+            probe.proc.kill()
 
 
 def test_question_box_has_the_runs_captions_and_images(tmp_path):
@@ -515,19 +540,35 @@ def test_pages_answer_the_keyboard(tmp_path):
         key("Return")  # the default button, I Agree
         assert ended("licence-return")["value"] == 1001
 
-        wait_for(tmp_path, lambda e: e.get("name") == "destination", "the folder page")
-        wait_for(tmp_path, lambda e: e["event"] == "focus" and e["id"] == 1015, "the focus in the folder field")
+        def state(page, **wanted):
+            return wait_for(tmp_path, lambda e: e["event"] == "state" and e["name"] == page and
+                            all(e[k] == v for k, v in wanted.items()), f"{page} with {wanted}")
+
+        wait_for(tmp_path, lambda e: e.get("name") == "destination" and e["event"] == "ready", "the folder page")
+        shown = state("destination", focus=1015)
+        assert shown["available"].startswith("Space available: ")
         # Tab goes round: field, Browse, forward, back-out, field.
-        for moves, expected in enumerate([1013, 1001, 1003, 1015], start=2):
+        for expected in [1013, 1001, 1003, 1015]:
+            before = len(read_events(tmp_path))
             key("Tab")
-            order = []
-            deadline = time.time() + 30
-            while len(order) < moves and time.time() < deadline:
-                order = [e["id"] for e in read_events(tmp_path) if e["event"] == "focus"]
-                time.sleep(0.02)
-            assert order[-1] == expected, order
+            wait_for(tmp_path, lambda e: e["event"] == "state" and e["focus"] == expected, f"the focus on {expected}",
+                     after=before)
+        # The free space follows the text: a drive that does not exist has none.
+        typed("Q:\\Nowhere")
+        state("destination", available="")
         key("Escape")
         assert ended("destination")["value"] is False
+
+        # The start-menu name disables the forward button while it is invalid.
+        wait_for(tmp_path, lambda e: e.get("name") == "start-menu" and e["event"] == "ready", "the start-menu page")
+        state("start-menu", focus=1015, forward=True)
+        typed("Tessaline\\\\Tools")  # two backslashes in a row
+        state("start-menu", forward=False)
+        key("Left", "Left", "Left", "Left", "Left", "BackSpace")
+        state("start-menu", forward=True)
+        key("Return")
+        assert ended("start-menu")["value"] is True
+        assert wait_for(tmp_path, lambda e: e["event"] == "chosen", "the chosen folder")["folder"] == "Tessaline\\Tools"
 
         wait_for(tmp_path, lambda e: e.get("name") == "summary", "the summary")
         key("alt+v")  # "&View the installation log"

@@ -7,8 +7,9 @@
 //   wizard_probe language OUT  the language page, until the user ends it
 //   wizard_probe password OUT  the password page (password "Tessa-Line")
 //   wizard_probe box OUT       a question box with the run's look
-//   wizard_probe keys OUT      the licence page twice, the folder page and
-//                              the summary, for the keyboard
+//   wizard_probe keys OUT      the licence page twice, the two folder pages
+//                              and the summary, for the keyboard
+//   wizard_probe progress OUT  the progress window, until it is cancelled
 //
 // Whenever one of its dialogs has come up, the probe writes what the window
 // holds (controls, positions, texts, pictures, accessible names) to
@@ -212,6 +213,33 @@ LRESULT CALLBACK on_cbt(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
+// A 24-bit BMP file of diagonal stripes, for the background's bitmap.
+std::vector<std::uint8_t> striped_bitmap(int width, int height) {
+  const int stride = (width * 3 + 3) & ~3;
+  std::vector<std::uint8_t> file(54 + std::size_t(stride) * height, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) file[at + i] = std::uint8_t(v >> (8 * i));
+  };
+  file[0] = 'B';
+  file[1] = 'M';
+  put32(2, std::uint32_t(file.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, std::uint32_t(width));
+  put32(22, std::uint32_t(height));
+  file[26] = 1;
+  file[28] = 24;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const bool light = ((x + y) / 8) % 2 == 0;
+      std::uint8_t* p = &file[54 + std::size_t(y) * stride + 3 * x];
+      p[0] = light ? 0xC2 : 0x7A;  // blue, green, red
+      p[1] = light ? 0xD6 : 0x70;
+      p[2] = light ? 0x7F : 0x10;
+    }
+  return file;
+}
+
 // The run's state as an installation with two languages would have it.
 void fill_run() {
   setup::Settings& s = setup::run.settings;
@@ -256,6 +284,10 @@ void fill_run() {
   s.CopyrightSize = 1.0;
   s.CopyrightColor = RGB(0xC0, 0xC0, 0xC0);
   s.CopyrightPos = 6;
+  s.ProductFlags.low |= setup::flags_low::kBackgroundBitmap;
+  s.background_bitmap = striped_bitmap(96, 64);
+  s.StretchMode = 1;  // in proportion
+  s.BitmapSize = 40;
   engine::run.paths.install_dir = u"C:\\Program Files (x86)\\Tessaline Demo";
   engine::run.paths.start_menu_folder = u"Tessaline Demo";
 
@@ -302,7 +334,26 @@ void run_progress(const std::string& name) {
   wizard::close_progress_dialog();
 }
 
+// The whole screen: the background window alone.
+void show_background_alone() {
+  expect("background");
+  g_target = nullptr;
+  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  write_file(g_out + u"\\background.json", "{\"screen\":" + rect_json(screen) + "}", false);
+  event("\"event\":\"ready\",\"name\":\"background\",\"caption\":\"\"");
+  const std::u16string done = g_out + u"\\background.done";
+  while (GetFileAttributesW(kv::as_wide(done)) == INVALID_FILE_ATTRIBUTES) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    kv::pump_messages();
+  }
+}
+
 void all_pages() {
+  // Templates are found whatever the letter case of their names.
+  bool found = FindResourceW(nullptr, L"choosedirdlg3", MAKEINTRESOURCEW(5)) &&
+               FindResourceW(nullptr, L"ChooseDirDlg3", MAKEINTRESOURCEW(5));
+  event("\"event\":\"templates\",\"any_case\":" + std::string(found ? "true" : "false"));
+  show_background_alone();
   g_auto_close = true;
   using setup::StyledPage;
   const std::string readme = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 {\\b Tessaline Demo 2.0}\\par "
@@ -356,14 +407,19 @@ void CALLBACK on_texts_poll(HWND, UINT, UINT_PTR, DWORD) {
         ",\"language\":" + std::to_string(setup::run.strings.current_language()));
 }
 
-// Reports every move of the focus.
-void CALLBACK on_focus_poll(HWND, UINT, UINT_PTR, DWORD) {
-  static int last = -1;
+// Reports every change of what the keyboard test watches on a page: the
+// focus, whether the forward button is enabled, and the free space shown.
+void CALLBACK on_state_poll(HWND, UINT, UINT_PTR, DWORD) {
+  static std::string last;
+  HWND page = g_target;
+  if (!page || !IsWindow(page)) return;
   HWND focus = GetFocus();
-  int id = focus ? GetDlgCtrlID(focus) : 0;
-  if (id == last) return;
-  last = id;
-  event("\"event\":\"focus\",\"id\":" + std::to_string(id));
+  std::string state = "\"name\":" + quoted(g_name) + ",\"focus\":" + std::to_string(focus ? GetDlgCtrlID(focus) : 0) +
+                      ",\"forward\":" + (IsWindowEnabled(GetDlgItem(page, IDC_FORWARD)) ? "true" : "false") +
+                      ",\"available\":" + quoted(window_text(GetDlgItem(page, IDC_SPACE_AVAILABLE)));
+  if (state == last) return;
+  last = state;
+  event("\"event\":\"state\"," + state);
 }
 
 void result(const std::string& page, const std::string& value) {
@@ -376,9 +432,12 @@ void keyboard_pages() {
     expect(name);
     result(name, std::to_string(wizard::show_licence_page(licence)));
   }
+  UINT_PTR poll = SetTimer(nullptr, 0, 30, on_state_poll);
   expect("destination");
-  UINT_PTR poll = SetTimer(nullptr, 0, 50, on_focus_poll);
   result("destination", wizard::show_destination_page(0) ? "true" : "false");
+  expect("start-menu");
+  result("start-menu", wizard::show_start_menu_page() ? "true" : "false");
+  event("\"event\":\"chosen\",\"folder\":" + quoted(engine::run.paths.start_menu_folder));
   KillTimer(nullptr, poll);
   expect("summary");
   wizard::show_summary_page();
@@ -414,6 +473,17 @@ int wmain(int argc, wchar_t** argv) {
     expect("password");
     bool accepted = wizard::show_password_page();
     event("\"event\":\"result\",\"value\":" + std::string(accepted ? "true" : "false"));
+  } else if (mode == u"progress") {
+    // Cancel asks first; Yes ends the run (exit code 1) after the
+    // canceled message.
+    expect("progress");
+    wizard::open_progress_dialog(wizard::installation_progress_options());
+    LRESULT allowed = SendMessageW(wizard::progress_dialog(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    event("\"event\":\"end-session\",\"allowed\":" + std::string(allowed ? "true" : "false"));
+    for (;;) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+      kv::pump_messages();
+    }
   } else if (mode == u"keys") {
     keyboard_pages();
   } else if (mode == u"box") {
