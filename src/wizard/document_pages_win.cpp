@@ -6,11 +6,14 @@
 #include "document_text.h"
 #include "page_dialog_win.h"
 #include "system_library.h"
+#include "window_dpi.h"
 #include "wizard_run.h"
 #include "wizard_windows.h"
 
 namespace wizard {
 namespace {
+
+constexpr int kTextMarginAt96 = 4;
 
 struct DocumentTexts {
   setup::StyledPage page;
@@ -29,6 +32,8 @@ class DocumentPage final : public PageDialog {
   void init() override {
     HWND edit = item(IDC_DOCUMENT);
     SendMessageW(edit, EM_SETBKGNDCOLOR, 0, RGB(255, 255, 255));
+    const int margin = kv::scaled_for_window(window(), kTextMarginAt96);  // the text off the frame
+    SendMessageW(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(margin, margin));
     if (document_.rich) {
       // The control reads rich text from an 8-bit text that starts "{\rtf".
       SETTEXTEX how{ST_DEFAULT, CP_ACP};

@@ -23,6 +23,18 @@ struct ItemList {
   ~ItemList() { CoTaskMemFree(items); }
 };
 
+// The folder itself when it exists, else its nearest existing parent: the
+// picker opens there.
+std::u16string existing_part(std::u16string folder) {
+  while (!folder.empty()) {
+    DWORD attributes = GetFileAttributesW(kv::as_wide(folder));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return folder;
+    std::size_t slash = folder.find_last_of(u"\\/");
+    folder.resize(slash == std::u16string::npos ? 0 : slash);
+  }
+  return folder;
+}
+
 int CALLBACK on_browser_event(HWND browser, UINT msg, LPARAM, LPARAM data) {
   if (msg == BFFM_INITIALIZED && data) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
   return 0;
@@ -38,7 +50,8 @@ std::optional<std::u16string> pick_folder(HWND owner, const std::u16string& titl
   info.lpszTitle = kv::as_wide(title);
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   info.lpfn = on_browser_event;
-  info.lParam = initial.empty() ? 0 : reinterpret_cast<LPARAM>(kv::as_wide(initial));
+  const std::u16string start = existing_part(initial);
+  info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(kv::as_wide(start));
   ItemList chosen{SHBrowseForFolderW(&info)};
   wchar_t path[MAX_PATH] = {};
   if (!chosen.items || !SHGetPathFromIDListW(chosen.items, path)) return std::nullopt;

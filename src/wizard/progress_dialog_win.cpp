@@ -118,6 +118,7 @@ void open_progress_dialog(const ProgressOptions& options) {
   hooks.post_progress = on_progress;
   hooks.wait_minimum_display = on_wait_minimum_display;
   hooks.close_window = close_progress_dialog;
+  setup::run.exit_hooks.destroy_progress_window = close_progress_dialog;
   kv::pump_messages();
 }
 
