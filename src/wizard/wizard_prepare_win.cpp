@@ -1,4 +1,5 @@
-// The wizard's state for an installation run, from its settings.
+// The wizard's state for a run: the installation's from its settings, the
+// uninstaller's from what it read back.
 #include "installer_ui.h"
 #include "page_dialog_win.h"
 #include "run_state.h"
@@ -13,14 +14,19 @@ HICON message_box_button_icon(int image) { return button_icon(image, button_imag
 
 }  // namespace
 
-void prepare_installation_wizard() {
-  const setup::Settings& s = setup::run.settings;
-  run = {};
-  run.header_text = s.header_text;
-  run.button_icons = (setup::run.installation.head.ProductFlags2 & setup::flags2::kButtonIcons) != 0;
-  run.picture_frame = s.greeting_option;
+void prepare_wizard(const WizardRun& values) {
+  run = values;
   expand_wizard_art();
   setup::program.button_icon = run.button_icons ? message_box_button_icon : nullptr;
+}
+
+void prepare_installation_wizard() {
+  const setup::Settings& s = setup::run.settings;
+  WizardRun values;
+  values.header_text = s.header_text;
+  values.button_icons = (setup::run.installation.head.ProductFlags2 & setup::flags2::kButtonIcons) != 0;
+  values.picture_frame = s.greeting_option;
+  prepare_wizard(values);
 }
 
 }  // namespace wizard

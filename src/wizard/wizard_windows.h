@@ -5,19 +5,22 @@
 // defaults without calling these).
 //
 // Before the first of them: prepare_installation_wizard() in an
-// installation run; the uninstaller fills in wizard::run itself and calls
-// expand_wizard_art().
+// installation run; the uninstaller calls prepare_wizard with its own texts
+// and switches (wizard_run.h).
 #include <cstdint>
 #include <string>
 
-#include "progress_dialog_win.h"
 #include "background_display_win.h"
+#include "progress_dialog_win.h"
+#include "wizard_run.h"
 
 namespace wizard {
 
-// Takes the texts' source, the header text, the button images and the
-// picture frame from the installation's settings, expands the pictures, and
-// lets the run's message boxes use the button images.
+// Takes the run's texts' source and switches, expands the pictures, and lets
+// the run's message boxes show the button images when the run shows them.
+void prepare_wizard(const WizardRun& values);
+// The same from the installation's settings: its string table, header text,
+// button images and picture frame.
 void prepare_installation_wizard();
 
 // The language list; false when cancelled. Sets the current language.
