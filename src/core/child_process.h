@@ -38,7 +38,4 @@ class ChildProcess {
   DWORD start_error_ = 0;
 };
 
-// Handles every window message waiting for this thread.
-void pump_messages();
-
 }  // namespace kv

@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
+#include "dialogs.h"
+
 namespace kv {
 namespace {
 constexpr DWORD kPumpSliceMilliseconds = 100;
 }  // namespace
-
-void pump_messages() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
 
 ChildProcess ChildProcess::start(const std::u16string& command_line, const LaunchOptions& options) {
   ChildProcess child;

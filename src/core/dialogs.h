@@ -21,12 +21,26 @@ int smw_run_w(HWND owner, const std::u16string& text, const std::u16string& capt
 // Top-most, task-modal error box captioned "FATAL ERROR - <program title>".
 void fatal_message_box(const std::u16string& text);
 
+// Dispatches the thread's pending messages and returns: the run's windows
+// repaint and answer while it works.
+void pump_messages();
+
+// Centres a window over another (the work area of its screen when there is
+// none, or it is not shown).
+void centre_window(HWND window, HWND over);
+
 // What the installer's message box needs from the rest of the program.
 struct MessageBoxLook {
   HWND (*main_window)() = nullptr;                  // centred over it, else the work area
-  // The caption of a box's Yes, No, Cancel or Retry button (IDYES, ...).
+  // The caption of a box's button (IDOK, IDYES, ...); empty: the system's.
   std::u16string (*button_caption)(int button_id) = nullptr;
   std::u16string (*default_caption)() = nullptr;    // the product's title
+  // The run's icons (ICON_BIG, ICON_SMALL) for the box's window; none when
+  // null.
+  HICON (*window_icon)(int which) = nullptr;
+  // The image beside a button's caption (IDOK, IDYES, ...); none when null or
+  // when it gives none.
+  HICON (*button_icon)(int button_id) = nullptr;
 };
 void set_message_box_look(const MessageBoxLook& look);
 

@@ -25,37 +25,41 @@ const char* as_narrow_name(const wchar_t* wide, const std::string& narrow) {
   return IS_INTRESOURCE(wide) ? reinterpret_cast<const char*>(wide) : narrow.c_str();
 }
 
-void centre_over_owner(HWND box) {
-  RECT area{};
-  HWND main = g_look.main_window ? g_look.main_window() : nullptr;
-  if (!main || !IsWindow(main) || !GetWindowRect(main, &area))
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  RECT r{};
-  GetWindowRect(box, &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  SetWindowPos(box, nullptr, area.left + (area.right - area.left - w) / 2,
-               area.top + (area.bottom - area.top - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+constexpr int kBoxButtons[] = {IDOK, IDYES, IDNO, IDCANCEL, IDRETRY};
+
+void apply_look(HWND box) {
+  centre_window(box, g_look.main_window ? g_look.main_window() : nullptr);
+  if (g_look.window_icon) {
+    for (int which : {ICON_BIG, ICON_SMALL})
+      if (HICON icon = g_look.window_icon(which)) SendMessageW(box, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+  for (int id : kBoxButtons) {
+    HWND button = GetDlgItem(box, id);
+    if (!button) continue;
+    std::u16string caption;
+    if (g_look.button_caption) caption = g_look.button_caption(id);
+    if (caption.empty()) {
+      wchar_t current[128] = {};
+      GetWindowTextW(button, current, 128);
+      caption = from_wide(current);
+    }
+    // An image goes beside the caption, a blank apart.
+    if (HICON icon = g_look.button_icon ? g_look.button_icon(id) : nullptr) {
+      SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+      caption.insert(0, 1, u' ');
+    }
+    SetWindowTextW(button, as_wide(caption));
+  }
 }
 
 LRESULT CALLBACK on_activation(int code, WPARAM wparam, LPARAM lparam) {
   HHOOK hook = t_activation_hook;
-  if (code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(wparam);
-    centre_over_owner(box);
-    if (g_look.button_caption) {
-      for (int id : {IDYES, IDNO, IDCANCEL, IDRETRY}) {
-        HWND button = GetDlgItem(box, id);
-        if (!button) continue;
-        std::u16string caption = g_look.button_caption(id);
-        if (!caption.empty()) SetWindowTextW(button, as_wide(caption));
-      }
-    }
-    UnhookWindowsHookEx(hook);
-    t_activation_hook = nullptr;
-    return 0;
-  }
-  return CallNextHookEx(hook, code, wparam, lparam);
+  if (code != HCBT_ACTIVATE) return CallNextHookEx(hook, code, wparam, lparam);
+  apply_look(reinterpret_cast<HWND>(wparam));
+  LRESULT result = CallNextHookEx(hook, code, wparam, lparam);
+  UnhookWindowsHookEx(hook);
+  t_activation_hook = nullptr;
+  return result;
 }
 
 }  // namespace
@@ -105,6 +109,37 @@ void fatal_message_box(const std::u16string& text) {
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   MessageBoxW(nullptr, as_wide(text), as_wide(caption),
               MB_OK | MB_ICONERROR | MB_TOPMOST | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+void pump_messages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // A modeless dialog (the progress window) gets its keys: Tab, Enter,
+    // Escape, access keys.
+    HWND active = GetActiveWindow();
+    wchar_t type[8] = {};
+    if (active && GetClassNameW(active, type, 8) && lstrcmpW(type, L"#32770") == 0 && IsDialogMessageW(active, &msg))
+      continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void centre_window(HWND window, HWND over) {
+  RECT area{};
+  if (!over || !IsWindowVisible(over) || IsIconic(over) || !GetWindowRect(over, &area)) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor))
+      area = monitor.rcWork;
+    else
+      SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  RECT r{};
+  GetWindowRect(window, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  SetWindowPos(window, nullptr, area.left + (area.right - area.left - w) / 2,
+               area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void set_message_box_look(const MessageBoxLook& look) { g_look = look; }

@@ -14,4 +14,10 @@ UniqueModule load_system_library(const wchar_t* file_name) {
   return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
+HMODULE system_library(const wchar_t* file_name) {
+  // A library the process already has (user32 and the like) is that one.
+  if (HMODULE loaded = GetModuleHandleW(file_name)) return loaded;
+  return load_system_library(file_name).release();
+}
+
 }  // namespace kv

@@ -76,12 +76,63 @@ struct ModuleTraits {
   static void close(HMODULE m) { FreeLibrary(m); }
 };
 
+template <class T>
+struct GdiObjectTraits {
+  static T invalid() { return nullptr; }
+  static bool valid(T o) { return o != nullptr; }
+  static void close(T o) { DeleteObject(o); }
+};
+struct IconTraits {
+  static HICON invalid() { return nullptr; }
+  static bool valid(HICON i) { return i != nullptr; }
+  static void close(HICON i) { DestroyIcon(i); }
+};
+struct DcTraits {
+  static HDC invalid() { return nullptr; }
+  static bool valid(HDC dc) { return dc != nullptr; }
+  static void close(HDC dc) { DeleteDC(dc); }
+};
+
 using UniqueHandle = UniqueResource<HANDLE, HandleTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueFind = UniqueResource<HANDLE, FindHandleTraits>;
 using UniqueRegKey = UniqueResource<HKEY, RegKeyTraits>;
 using UniqueHook = UniqueResource<HHOOK, HookTraits>;
 using UniqueModule = UniqueResource<HMODULE, ModuleTraits>;
+using UniqueBitmap = UniqueResource<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using UniqueBrush = UniqueResource<HBRUSH, GdiObjectTraits<HBRUSH>>;
+using UniqueFont = UniqueResource<HFONT, GdiObjectTraits<HFONT>>;
+using UniqueIcon = UniqueResource<HICON, IconTraits>;
+using UniqueDc = UniqueResource<HDC, DcTraits>;  // a memory DC (CreateCompatibleDC)
+
+// A window's DC, released with the window it came from.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a DC until the end of the scope.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+  ~SelectedObject() { SelectObject(dc_, previous_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
 
 // A COM interface pointer that releases its reference.
 template <class I>

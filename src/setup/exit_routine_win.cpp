@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "dialogs.h"
 #include "kv_core.h"
 #include "run_state.h"
 

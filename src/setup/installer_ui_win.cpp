@@ -48,7 +48,24 @@ int message_box_button_text(int button_id) {
 
 void install_installer_ui() {
   kv::set_fatal_callback(on_fatal);
-  kv::set_message_box_look({main_window, button_caption, default_caption});
+  kv::set_message_box_look({main_window, button_caption, default_caption, run_window_icon, run_button_icon});
+}
+
+HICON run_window_icon(int which) { return which == ICON_BIG ? program.large_icon : program.small_icon; }
+int message_box_button_image(int button_id) {
+  switch (button_id) {
+    case IDOK:
+    case IDYES: return 4;
+    case IDNO:
+    case IDCANCEL: return 5;
+    case IDRETRY: return 7;
+    default: return 0;
+  }
+}
+
+HICON run_button_icon(int button_id) {
+  const int image = message_box_button_image(button_id);
+  return image && program.button_icon ? program.button_icon(image) : nullptr;
 }
 
 }  // namespace setup

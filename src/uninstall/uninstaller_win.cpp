@@ -162,7 +162,8 @@ bool open_product(const std::u16string& product_name) {
         {run.display_name, g_run.data_path, kv::to_u16(code), system_error_text(code)}));
     return false;
   }
-  kv::set_message_box_look({main_window, button_caption, default_caption});
+  kv::set_message_box_look(
+      {main_window, button_caption, default_caption, setup::run_window_icon, setup::run_button_icon});
   return true;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "kv_core.h"
+#include "size_text.h"
 
 namespace {
 
@@ -59,3 +60,23 @@ TEST(AuthorFormat, FillsConversionsInOrderAndLeavesTheRestAsWritten) {
 }
 
 }  // namespace
+
+TEST(Text, SizesAsPeopleReadThem) {
+  struct Case {
+    std::uint64_t bytes;
+    const char16_t* text;
+  } cases[] = {
+      {0, u"0 B"},
+      {1023, u"1023 B"},
+      {1024, u"1 KB"},
+      {1536, u"1.5 KB"},
+      {10188, u"9.9 KB"},
+      {10199, u"10 KB"},           // 9.96 KB rounds up to a whole number
+      {102400, u"100 KB"},
+      {1048575, u"1023 KB"},       // whole units from 100 on, not rounded up
+      {12896973, u"12.3 MB"},
+      {1610612736, u"1.5 GB"},
+      {0xFFFFFFFFFFFFFFFFull, u"16 EB"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(kv::size_text(c.bytes), c.text) << c.bytes;
+}
