@@ -9,11 +9,7 @@ const std::u16string kDefault;
 
 // The backup value becomes the key's default value again.
 bool restore_default(ClassesRoot& classes, const std::u16string& key, const std::u16string& backup_name) {
-  std::optional<std::u16string> backup = classes.read_value(key, backup_name);
-  if (!backup) return false;
-  classes.write_default(key, *backup);
-  classes.delete_value(key, backup_name);
-  return true;
+  return classes.move_value(key, backup_name, kDefault);
 }
 
 // The default value comes back from its backup, or goes.
@@ -21,6 +17,11 @@ bool restore_or_delete_default(ClassesRoot& classes, const std::u16string& key, 
   if (restore_default(classes, key, backup_name)) return true;
   classes.delete_value(key, kDefault);
   return false;
+}
+
+bool default_names(ClassesRoot& classes, const std::u16string& key, const std::u16string& name) {
+  std::optional<std::u16string> text = classes.read_value(key, kDefault);
+  return text && kv::iequals(*text, name);
 }
 
 void remove_open_with_entry(ClassesRoot& classes, const std::u16string& extension, const std::u16string& file_type) {
@@ -34,14 +35,28 @@ void remove_verb(ClassesRoot& classes, const std::u16string& file_type, const st
                  const std::u16string& backup_name) {
   std::u16string shell = file_type + u"\\shell";
   if (!classes.key_exists(shell)) return;
-  restore_or_delete_default(classes, shell, backup_name);
+  // The installation set the shell's default only to its own verb.
+  if (!restore_default(classes, shell, backup_name) && default_names(classes, shell, verb))
+    classes.delete_value(shell, kDefault);
   if (!verb.empty()) {
     std::u16string verb_key = shell + u"\\" + verb;
     std::u16string command = verb_key + u"\\command";
     bool restored = classes.key_exists(command) && restore_or_delete_default(classes, command, backup_name);
-    if (!restored && classes.key_exists(verb_key)) classes.delete_tree(verb_key);
+    // A verb that was there before keeps its caption too.
+    if (restored)
+      restore_or_delete_default(classes, verb_key, backup_name);
+    else if (classes.key_exists(verb_key))
+      classes.delete_tree(verb_key);
   }
   if (!classes.has_subkeys(shell) && classes.is_empty(shell)) classes.delete_tree(shell);
+}
+
+// Nothing but (at most) the description the installation gave it.
+bool only_description_left(ClassesRoot& classes, const std::u16string& file_type) {
+  if (classes.has_subkeys(file_type)) return false;
+  for (const std::u16string& name : classes.value_names(file_type))
+    if (!name.empty()) return false;
+  return true;
 }
 
 void restore_association(const AssociationRecord& record, const std::u16string& backup_name, ClassesRoot& classes) {
@@ -54,7 +69,9 @@ void restore_association(const AssociationRecord& record, const std::u16string& 
   bool extension_is_new = true;
   if (classes.key_exists(extension)) {
     if (restore_default(classes, extension, backup_name)) extension_is_new = false;
-    if (kv::iequals(verb, u"open")) remove_open_with_entry(classes, extension, file_type);
+    // While the extension still names the type, its entry goes with the type.
+    if (kv::iequals(verb, u"open") && !default_names(classes, extension, file_type))
+      remove_open_with_entry(classes, extension, file_type);
   }
 
   if (!classes.key_exists(file_type)) return;
@@ -66,21 +83,16 @@ void restore_association(const AssociationRecord& record, const std::u16string& 
   }
   remove_verb(classes, file_type, verb, backup_name);
 
-  if (classes.has_subkeys(file_type)) return;
+  if (!only_description_left(classes, file_type)) return;
   classes.delete_tree(file_type);
-  if (!extension_is_new || !classes.key_exists(extension)) return;
-  std::u16string points_to = classes.read_value(extension, kDefault).value_or(u"");
-  if (points_to.empty() || kv::iequals(points_to, file_type)) classes.delete_tree(extension);
+  if (!classes.key_exists(extension)) return;
+  remove_open_with_entry(classes, extension, file_type);
+  if (!extension_is_new) return;
+  if (default_names(classes, extension, file_type)) classes.delete_value(extension, kDefault);
+  if (classes.is_empty(extension)) classes.delete_tree(extension);
 }
 
 }  // namespace
-
-std::u16string backup_value_name(std::u16string_view display_name) {
-  std::u16string name;
-  for (char16_t c : std::u16string(display_name) + u" Backup")
-    if (c != u'\\' && c != u'\r' && c != u'\n' && c != u'\t') name += c;
-  return name;
-}
 
 void restore_associations(const std::vector<AssociationRecord>& records, const std::u16string& backup_name,
                           ClassesRoot& classes) {
