@@ -199,6 +199,34 @@ TEST(AssociationRestore, BackupsComeBackAndWhatTheInstallationMadeGoes) {
   }
 }
 
+TEST(AssociationRestore, AFileTypeOfTwoExtensionsGoesWithBoth) {
+  FakeClasses classes;
+  classes.add(u".tpad", {{u"", u"Tess.Pad"}});
+  classes.add(u".tpd", {{u"", u"Tess.Pad"}});
+  classes.add(u".txt", {{u"", u"Tess.Pad"}, {kBackup, u"txtfile"}});
+  classes.add(u"tess.pad", {{u"", u"Tess document"}});
+  classes.add(u"tess.pad\\shell\\open\\command", {{u"", u"pad.exe"}});
+  uninstall::restore_associations({{".tpad", "Tess.Pad", "open", ""}, {".tpd", "Tess.Pad", "open", ""},
+                                   {".txt", "Tess.Pad", "open", ""}},
+                                  kBackup, classes);
+  EXPECT_EQ(classes.dump(), std::vector<std::string>{".txt|=txtfile"});
+}
+
+TEST(AssociationRestore, ValuesTwoEntriesSharedComeBackOnce) {
+  FakeClasses classes;
+  classes.add(u".txt", {{u"", u"txtfile"}});
+  classes.add(u".text", {{u"", u"txtfile"}});
+  classes.add(u"txtfile\\defaulticon", {{u"", u"pad.ico"}, {kBackup, u"notepad.ico"}});
+  classes.add(u"txtfile\\shell\\open", {{u"", u"Open with Tess"}, {kBackup, u"Open"}});
+  classes.add(u"txtfile\\shell\\open\\command", {{u"", u"pad.exe"}, {kBackup, u"notepad.exe"}});
+  uninstall::restore_associations({{".txt", "txtfile", "open", "icon"}, {".text", "txtfile", "open", "icon"}},
+                                  kBackup, classes);
+  EXPECT_EQ(classes.dump(), (std::vector<std::string>{".text|=txtfile", ".txt|=txtfile", "txtfile",
+                                                      "txtfile\\defaulticon|=notepad.ico", "txtfile\\shell",
+                                                      "txtfile\\shell\\open|=Open",
+                                                      "txtfile\\shell\\open\\command|=notepad.exe"}));
+}
+
 TEST(AssociationRestore, BackupNameLosesSeparatorsAndLineBreaks) {
   EXPECT_EQ(uninstall::backup_value_name(u"Tess\\Pad\r\n\t2"), u"TessPad2 Backup");
 }
