@@ -71,25 +71,27 @@ std::vector<std::u16string> missing_levels(HKEY root, std::u16string key, kv::Re
 
 // Creates the key; the levels it made are recorded for the uninstaller,
 // which removes them again when they are empty.
-kv::UniqueRegKey create_recorded(const TargetKey& target) {
+kv::UniqueRegKey create_recorded(const TargetKey& target, LONG* error = nullptr) {
   const kv::RegView view = entry_view();
   std::vector<std::u16string> made = missing_levels(target.root_key, target.key, view);
-  kv::UniqueRegKey key = kv::reg_create(target.root_key, target.key, kEntryAccess, view);
+  kv::UniqueRegKey key = kv::reg_create(target.root_key, target.key, kEntryAccess, view, error);
   if (key)
     for (const std::u16string& level : made)
       uninstall::uninstall_data.registry_items += created_key_record(target.root, level);
   return key;
 }
 
+// The uninstaller removes the product's key with everything below it; the
+// parents it made are recorded like the entries' keys, since the entries may
+// still fill them when the key goes.
 void create_product_key() {
   const std::u16string& name = setup::run.settings.ProductRegistry;
   if (name.empty()) return;
   const std::u16string key = u"Software\\" + name;
-  const kv::RegView view = entry_view();
   for (const kv::HiveKey& hive : kv::keys_in_each_hive({kv::RegistryRoot::all_users, key}))
-    kv::reg_create(hive.root, hive.key, kEntryAccess, view);
+    create_recorded({kv::RegistryRoot::users, hive.root, hive.key, {}});
   LONG error = ERROR_SUCCESS;
-  if (!kv::reg_create(HKEY_LOCAL_MACHINE, key, kEntryAccess, view, &error))
+  if (!create_recorded({kv::RegistryRoot::local_machine, HKEY_LOCAL_MACHINE, key, {}}, &error))
     engine::error_report_append(product_key_failed_text(name, error, system_error_text(error)));
 }
 
@@ -217,14 +219,14 @@ void apply_registry_entries() {
   if (registry_skipped_when_portable(engine::run.paths.portable, setup::run.installation.head.ProductFlags2)) return;
   setup::show_step(setup::text_id::kUpdatingRegistry);
   setup::post_progress(kRegistryProgress);
-  create_product_key();
 
   const std::u16string& list = setup::run.settings.registry_entries;
-  // The uninstaller undoes the list as written, and the keys the entries
+  // The uninstaller undoes the list as written, and the keys this step
   // made, which follow it.
   std::u16string& recorded = uninstall::uninstall_data.registry_items;
   recorded = list;
   if (!recorded.empty() && recorded.back() != u'\n' && recorded.back() != u'\r') recorded += u"\r\n";
+  create_product_key();
   for (std::u16string_view line : registry_list_lines(list)) apply_record(line);
 
   merge_registry_file();

@@ -171,6 +171,7 @@ std::u16string product_key_failed_text(std::u16string_view product_registry, std
 }
 
 std::u16string created_key_record(kv::RegistryRoot root, std::u16string_view key) {
+  if (!key.empty() && is_blank(key.back())) return {};
   return kv::csv_record(std::vector<std::u16string>{std::u16string(kv::registry_root_name(root)) + u"\\" +
                                                     std::u16string(key)});
 }

@@ -64,7 +64,8 @@ std::u16string product_key_failed_text(std::u16string_view product_registry, std
                                        std::u16string_view error_text);
 
 // A key the installation created, as one record of the uninstaller's entry
-// list: removed at uninstallation when it is empty.
+// list: removed at uninstallation when it is empty. Empty for a key whose
+// name ends with a blank, which the uninstaller would read as another key.
 std::u16string created_key_record(kv::RegistryRoot root, std::u16string_view key);
 
 // Skipped in a portable installation whose settings say so (ProductFlags2).

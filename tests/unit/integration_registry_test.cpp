@@ -133,6 +133,7 @@ TEST(RegistryEntries, CreatedKeysAreRecordsTheUninstallerReadsAsKeys) {
             u"\"HKEY_LOCAL_MACHINE\\Software\\A, B\"\r\n");
   EXPECT_EQ(created_key_record(kv::RegistryRoot::users, u"S-1-5-21\\Software\\A"),
             u"HKEY_USERS\\S-1-5-21\\Software\\A\r\n");
+  EXPECT_EQ(created_key_record(kv::RegistryRoot::current_user, u"Software\\A "), u"");
 }
 
 TEST(RegistryMergeFile, EncodingFollowsTheHeader) {
