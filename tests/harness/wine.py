@@ -155,7 +155,7 @@ def reg_query(key: str, view32: bool = True) -> dict[str, str] | None:
     values = {}
     for line in out.stdout.decode("utf-8", errors="replace").splitlines():
         # Four blanks on either side of the type: names may hold blanks.
-        match = re.match(r"    (.*?)    (REG_\w+)(?:    (.*))?$", line.rstrip("\r"))
+        match = re.match(r"    (.*?)    (REG_\w+)(?:    (.*))?$", line.rstrip())
         if match:
             values[match[1]] = match[3] or ""
     return values
