@@ -30,7 +30,7 @@ class RegistryClasses final : public ClassesRoot {
     DWORD type = 0;
     std::optional<std::vector<std::uint8_t>> data = kv::reg_read_binary(k.get(), from, &type);
     if (!data) return false;
-    // A backup that cannot be put back stays for the next run.
+    // A backup that cannot be put back is kept; the key still had an owner.
     if (kv::reg_write_binary(k.get(), to, data->data(), static_cast<DWORD>(data->size()), type) != ERROR_SUCCESS)
       return true;
     kv::reg_delete_value(k.get(), from);
