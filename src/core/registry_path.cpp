@@ -29,6 +29,13 @@ std::u16string trimmed_key(std::u16string_view key) {
 
 }  // namespace
 
+std::u16string_view registry_root_name(RegistryRoot root) {
+  if (root == RegistryRoot::all_users) root = RegistryRoot::users;
+  for (const RootName& name : kRoots)
+    if (name.root == root) return name.long_name;
+  return kRoots[0].long_name;
+}
+
 std::optional<RegistryKeyPath> parse_registry_key_path(std::u16string_view path) {
   const bool wrapped = path.starts_with(u'\\');
   std::u16string_view rest = wrapped ? path.substr(1) : path;

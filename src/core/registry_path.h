@@ -18,6 +18,9 @@ struct RegistryKeyPath {
   bool operator==(const RegistryKeyPath&) const = default;
 };
 
+// The root's long form ("HKEY_LOCAL_MACHINE"); HKEY_USERS for all users.
+std::u16string_view registry_root_name(RegistryRoot root);
+
 // Nothing for a path whose first component is no root.
 std::optional<RegistryKeyPath> parse_registry_key_path(std::u16string_view path);
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "association_plan.h"
 #include "uninstall_data.h"
 
 namespace uninstall {
@@ -22,8 +23,11 @@ class ClassesRoot {
   // A string value; nothing when the key or the value is missing. The
   // default value has the empty name.
   virtual std::optional<std::u16string> read_value(const std::u16string& key, const std::u16string& name) = 0;
-  virtual void write_default(const std::u16string& key, const std::u16string& text) = 0;
+  // The value `from` becomes the value `to`, with its type and data; false
+  // when there is no `from`.
+  virtual bool move_value(const std::u16string& key, const std::u16string& from, const std::u16string& to) = 0;
   virtual void delete_value(const std::u16string& key, const std::u16string& name) = 0;
+  virtual std::vector<std::u16string> value_names(const std::u16string& key) = 0;
   virtual bool has_subkeys(const std::u16string& key) = 0;
   // No values and no subkeys.
   virtual bool is_empty(const std::u16string& key) = 0;
@@ -31,16 +35,18 @@ class ClassesRoot {
   virtual void delete_tree(const std::u16string& key) = 0;
 };
 
-// The display name followed by " Backup", without backslashes, carriage
-// returns, line feeds and tabs.
-std::u16string backup_value_name(std::u16string_view display_name);
+// The installation named its backups after the product.
+using integration::backup_value_name;
 
-// Restores every association: the default values that have backups, and
-// removes the file type's icon, verb and command, then the file type and
-// the extension when the installation made them. An extension is removed
-// only when it had no backup and still names the removed file type (or
-// none), so that an extension the installation only joined ("Open With")
-// stays.
+// Restores every association: the default values that have backups (each
+// as it was stored), and removes the file type's icon, verb and command,
+// then the file type and the extension when the installation made them.
+// Only what the installation wrote goes: a shell default that names
+// another verb stays, a file type goes only when it holds nothing but its
+// description, and an extension without a backup loses only its pointer to
+// the removed type and that type's "Open With" entry, and goes when nothing
+// else is left in it. So an extension the installation only joined ("Open
+// With") keeps its own type.
 void restore_associations(const std::vector<AssociationRecord>& records, const std::u16string& backup_name,
                           ClassesRoot& classes);
 

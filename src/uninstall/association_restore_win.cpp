@@ -24,8 +24,30 @@ class RegistryClasses final : public ClassesRoot {
     return kv::reg_read_string(k.get(), name);
   }
 
-  void write_default(const std::u16string& key, const std::u16string& text) override {
-    if (kv::UniqueRegKey k = open(key)) kv::reg_write_string(k.get(), u"", text);
+  bool move_value(const std::u16string& key, const std::u16string& from, const std::u16string& to) override {
+    kv::UniqueRegKey k = open(key);
+    if (!k) return false;
+    DWORD type = 0;
+    std::optional<std::vector<std::uint8_t>> data = kv::reg_read_binary(k.get(), from, &type);
+    if (!data) return false;
+    // A backup that cannot be put back is kept; the key still had an owner.
+    if (kv::reg_write_binary(k.get(), to, data->data(), static_cast<DWORD>(data->size()), type) != ERROR_SUCCESS)
+      return true;
+    kv::reg_delete_value(k.get(), from);
+    return true;
+  }
+
+  std::vector<std::u16string> value_names(const std::u16string& key) override {
+    std::vector<std::u16string> names;
+    kv::UniqueRegKey k = open(key);
+    if (!k) return names;
+    for (DWORD index = 0;; ++index) {
+      wchar_t name[16384];
+      DWORD length = 16384;
+      if (RegEnumValueW(k.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      names.push_back(kv::from_wide(name, length));
+    }
+    return names;
   }
 
   void delete_value(const std::u16string& key, const std::u16string& name) override {

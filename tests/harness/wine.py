@@ -7,6 +7,7 @@ import contextlib
 import dataclasses
 import os
 import pathlib
+import re
 import subprocess
 import tempfile
 
@@ -166,10 +167,10 @@ def reg_query(key: str, view32: bool = True) -> dict[str, str] | None:
         return None
     values = {}
     for line in out.stdout.decode("utf-8", errors="replace").splitlines():
-        if line.startswith("    "):
-            parts = line.strip().split(None, 2)
-            if len(parts) >= 2 and parts[1].startswith("REG_"):
-                values[parts[0]] = parts[2] if len(parts) > 2 else ""
+        # Four blanks on either side of the type: names may hold blanks.
+        match = re.match(r"    (.*?)    (REG_\w+)(?:    (.*))?$", line.rstrip())
+        if match:
+            values[match[1]] = match[3] or ""
     return values
 
 

@@ -32,8 +32,18 @@ class FakeClasses final : public uninstall::ClassesRoot {
     if (v == k->second.end()) return std::nullopt;
     return v->second;
   }
-  void write_default(const std::u16string& key, const std::u16string& text) override {
-    if (key_exists(key)) keys[lower(key)][u""] = text;
+  bool move_value(const std::u16string& key, const std::u16string& from, const std::u16string& to) override {
+    std::optional<std::u16string> text = read_value(key, from);
+    if (!text) return false;
+    keys[lower(key)].erase(from);
+    keys[lower(key)][to] = *text;
+    return true;
+  }
+  std::vector<std::u16string> value_names(const std::u16string& key) override {
+    std::vector<std::u16string> names;
+    if (key_exists(key))
+      for (const auto& [name, text] : keys[lower(key)]) names.push_back(name);
+    return names;
   }
   void delete_value(const std::u16string& key, const std::u16string& name) override {
     if (key_exists(key)) keys[lower(key)].erase(name);
@@ -128,6 +138,57 @@ TEST(AssociationRestore, BackupsComeBackAndWhatTheInstallationMadeGoes) {
        {".tpad", "Tess.Gone", "open", ""},
        {{u".tpad", {{u"", u"Tess.Gone"}}}},
        {".tpad|=Tess.Gone"}},
+      {"another verb's place as the default stays",
+       {".txt", "txtfile", "tessedit", ""},
+       {{u".txt", {{u"", u"txtfile"}}},
+        {u"txtfile\\shell", {{u"", u"print"}}},
+        {u"txtfile\\shell\\print\\command", {{u"", u"notepad /p"}}},
+        {u"txtfile\\shell\\tessedit", {{u"", u"Edit with Tess"}}},
+        {u"txtfile\\shell\\tessedit\\command", {{u"", u"pad.exe"}}}},
+       {".txt|=txtfile", "txtfile", "txtfile\\shell|=print", "txtfile\\shell\\print",
+        "txtfile\\shell\\print\\command|=notepad /p"}},
+      {"a verb that was there before gets its caption back",
+       {".txt", "txtfile", "open", ""},
+       {{u".txt", {{u"", u"txtfile"}}},
+        {u"txtfile\\shell\\open", {{u"", u"Open with Tess"}, {kBackup, u"Open"}}},
+        {u"txtfile\\shell\\open\\command", {{u"", u"pad.exe"}, {kBackup, u"notepad.exe"}}}},
+       {".txt|=txtfile", "txtfile", "txtfile\\shell", "txtfile\\shell\\open|=Open",
+        "txtfile\\shell\\open\\command|=notepad.exe"}},
+      {"a verb without a caption before loses the one it was given",
+       {".txt", "txtfile", "open", ""},
+       {{u".txt", {{u"", u"txtfile"}}},
+        {u"txtfile\\shell\\open", {{u"", u"Open with Tess"}}},
+        {u"txtfile\\shell\\open\\command", {{u"", u"pad.exe"}, {kBackup, u"notepad.exe"}}}},
+       {".txt|=txtfile", "txtfile", "txtfile\\shell", "txtfile\\shell\\open",
+        "txtfile\\shell\\open\\command|=notepad.exe"}},
+      {"a file type with values of its own is no new one",
+       {".tpad", "Other.Type", "open", ""},
+       {{u".tpad", {{u"", u"Other.Type"}}},
+        {u"other.type", {{u"", u"Other document"}, {u"EditFlags", u"0"}}},
+        {u"other.type\\shell\\open\\command", {{u"", u"pad.exe"}}}},
+       {".tpad|=Other.Type", "other.type|=Other document", "other.type|EditFlags=0"}},
+      {"an extension without a backup keeps what others put in it",
+       {".tpad", "Tess.Pad", "open", ""},
+       {{u".tpad", {{u"", u"Tess.Pad"}, {u"Content Type", u"text/plain"}}},
+        {u".tpad\\openwithprogids", {{u"Tess.Pad", u""}, {u"Other.App", u""}}},
+        {u"tess.pad", {{u"", u"Tess document"}}},
+        {u"tess.pad\\shell\\open\\command", {{u"", u"pad.exe"}}}},
+       {".tpad|Content Type=text/plain", ".tpad\\openwithprogids|Other.App="}},
+      {"an Open With entry of another verb goes with its type",
+       {".log", "Tess.Pad", "edit", ""},
+       {{u".log", {{u"", u"logfile"}}},
+        {u".log\\openwithprogids", {{u"Tess.Pad", u""}}},
+        {u"tess.pad", {{u"", u"Tess document"}}},
+        {u"tess.pad\\shell\\edit\\command", {{u"", u"pad.exe"}}}},
+       {".log|=logfile"}},
+      {"the extension's own type stays in its Open With list",
+       {".txt", "txtfile", "open", ""},
+       {{u".txt", {{u"", u"txtfile"}}},
+        {u".txt\\openwithprogids", {{u"txtfile", u""}}},
+        {u"txtfile\\shell\\print\\command", {{u"", u"notepad /p"}}},
+        {u"txtfile\\shell\\open\\command", {{u"", u"pad.exe"}}}},
+       {".txt|=txtfile", ".txt\\openwithprogids|txtfile=", "txtfile", "txtfile\\shell", "txtfile\\shell\\print",
+        "txtfile\\shell\\print\\command|=notepad /p"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -136,6 +197,34 @@ TEST(AssociationRestore, BackupsComeBackAndWhatTheInstallationMadeGoes) {
     uninstall::restore_associations({c.record}, kBackup, classes);
     EXPECT_EQ(classes.dump(), c.after);
   }
+}
+
+TEST(AssociationRestore, AFileTypeOfTwoExtensionsGoesWithBoth) {
+  FakeClasses classes;
+  classes.add(u".tpad", {{u"", u"Tess.Pad"}});
+  classes.add(u".tpd", {{u"", u"Tess.Pad"}});
+  classes.add(u".txt", {{u"", u"Tess.Pad"}, {kBackup, u"txtfile"}});
+  classes.add(u"tess.pad", {{u"", u"Tess document"}});
+  classes.add(u"tess.pad\\shell\\open\\command", {{u"", u"pad.exe"}});
+  uninstall::restore_associations({{".tpad", "Tess.Pad", "open", ""}, {".tpd", "Tess.Pad", "open", ""},
+                                   {".txt", "Tess.Pad", "open", ""}},
+                                  kBackup, classes);
+  EXPECT_EQ(classes.dump(), std::vector<std::string>{".txt|=txtfile"});
+}
+
+TEST(AssociationRestore, ValuesTwoEntriesSharedComeBackOnce) {
+  FakeClasses classes;
+  classes.add(u".txt", {{u"", u"txtfile"}});
+  classes.add(u".text", {{u"", u"txtfile"}});
+  classes.add(u"txtfile\\defaulticon", {{u"", u"pad.ico"}, {kBackup, u"notepad.ico"}});
+  classes.add(u"txtfile\\shell\\open", {{u"", u"Open with Tess"}, {kBackup, u"Open"}});
+  classes.add(u"txtfile\\shell\\open\\command", {{u"", u"pad.exe"}, {kBackup, u"notepad.exe"}});
+  uninstall::restore_associations({{".txt", "txtfile", "open", "icon"}, {".text", "txtfile", "open", "icon"}},
+                                  kBackup, classes);
+  EXPECT_EQ(classes.dump(), (std::vector<std::string>{".text|=txtfile", ".txt|=txtfile", "txtfile",
+                                                      "txtfile\\defaulticon|=notepad.ico", "txtfile\\shell",
+                                                      "txtfile\\shell\\open|=Open",
+                                                      "txtfile\\shell\\open\\command|=notepad.exe"}));
 }
 
 TEST(AssociationRestore, BackupNameLosesSeparatorsAndLineBreaks) {
