@@ -8,6 +8,7 @@
 #include "paths.h"
 #include "shortcut_list.h"
 #include "win_handles.h"
+#include "wow64_redirection.h"
 
 namespace integration {
 namespace {
@@ -28,6 +29,9 @@ int show_command(std::uint8_t mode) {
 }  // namespace
 
 DWORD create_shell_link(const ShellLink& link) {
+  // The shell's objects load libraries: not with a 64-bit product's
+  // redirection off.
+  kv::Wow64RedirectionPause pause;
   kv::ComPtr<IShellLinkW> shell_link;
   HRESULT result =
       CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell_link.put_void());
@@ -50,6 +54,7 @@ DWORD create_shell_link(const ShellLink& link) {
 }
 
 DWORD pin_to_taskbar(const std::u16string& link_path) {
+  kv::Wow64RedirectionPause pause;
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // No box of the shell's own when the verb is unknown: the caller logs it.
