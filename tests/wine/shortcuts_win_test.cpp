@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine_run.h"
 #include "install_log.h"
@@ -151,6 +152,29 @@ TEST_F(ShortcutsWin, DesktopFolderOrItsIconThatCannotBeMadeIsReported) {
             folder + "\\Desktop.ini\r\n~" + folder + "\r\n" + folder + "\\Tool.LNK\r\n");
   EXPECT_TRUE(exists(in_folder(u"Desktop Folder\\Tool.LNK")));
   EXPECT_FALSE(exists(in_folder(u"Desktop Folder\\Desktop.ini")));
+}
+
+std::vector<std::u16string> step_texts;
+
+TEST_F(ShortcutsWin, EachLinkIsTheStepTextUnlessPathsStayOut) {
+  setup::ShortcutEntry entry;
+  entry.target = u"tool.exe";
+  entry.link_name = u"Tool";
+  entry.other_folder = kv::to_marked(in_folder(u"links"));
+  setup::run.settings.shortcuts = {entry};
+  setup::run.status_hooks.show_text = [](const std::u16string& text) { step_texts.push_back(text); };
+  for (bool paths_stay_out : {false, true}) {
+    step_texts.clear();
+    setup::run.settings.ProductFlags.high = paths_stay_out ? setup::flags_high::kNoPathsInStepText : 0;
+    integration::create_shortcuts();
+    EXPECT_EQ(step_texts, paths_stay_out ? std::vector<std::u16string>{}
+                                         : std::vector<std::u16string>{in_folder(u"links\\Tool.LNK")});
+  }
+  setup::run.status_hooks = {};
+  // The folder made for the link is recorded with it, once.
+  const std::string links = kv::utf16_to_utf8(in_folder(u"links"));
+  EXPECT_EQ(uninstall::uninstall_data.removal_list,
+            links + "\\Tool.LNK\r\n~" + links + "\r\n" + links + "\\Tool.LNK\r\n");
 }
 
 }  // namespace
