@@ -190,6 +190,13 @@ std::size_t ifind(std::u16string_view text, std::u16string_view needle, std::siz
   return std::u16string_view::npos;
 }
 
+std::u16string_view trim_white_space(std::u16string_view text) {
+  auto white = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+  while (!text.empty() && white(text.front())) text.remove_prefix(1);
+  while (!text.empty() && white(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 std::u16string replace_all(std::u16string_view text, std::u16string_view from,
                            std::u16string_view to, bool ignore_case) {
   if (from.empty()) return std::u16string(text);

@@ -38,6 +38,9 @@ bool istarts_with(std::u16string_view text, std::u16string_view prefix);
 // Position of needle in text ignoring ASCII case, or npos.
 std::size_t ifind(std::u16string_view text, std::u16string_view needle, std::size_t from = 0);
 
+// Without blanks, tabs, carriage returns and line feeds at either end.
+std::u16string_view trim_white_space(std::u16string_view text);
+
 // Replaces every occurrence of `from` (ignoring ASCII case when asked).
 std::u16string replace_all(std::u16string_view text, std::u16string_view from,
                            std::u16string_view to, bool ignore_case = false);

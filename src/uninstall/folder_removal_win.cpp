@@ -62,6 +62,17 @@ std::vector<std::u16string> protected_folders() {
   return folders;
 }
 
+std::vector<std::u16string> system_folders() {
+  using engine::PathVar;
+  std::vector<std::u16string> folders = protected_folders();
+  for (PathVar var : {PathVar::DesktopAllDir, PathVar::DesktopDir, PathVar::StartMenuAllDir, PathVar::StartMenuDir,
+                      PathVar::SMProgramsAllDir, PathVar::SMProgramsDir, PathVar::StartupAllDir, PathVar::StartupDir,
+                      PathVar::AppDataAllDir, PathVar::AppDataDir, PathVar::DocumentAllDir, PathVar::DocumentDir,
+                      PathVar::FavoritesAllDir, PathVar::FavoritesDir, PathVar::Temp})
+    folders.push_back(engine::path_variable(var));
+  return folders;
+}
+
 void delete_key_if_empty(HKEY root, const std::u16string& key, kv::RegView view) {
   kv::UniqueRegKey open = kv::reg_open(root, key, KEY_READ, view);
   if (!open || !kv::reg_key_is_empty(open.get())) return;

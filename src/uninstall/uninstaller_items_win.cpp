@@ -4,6 +4,8 @@
 #include <oleauto.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "child_process.h"
 #include "crash_guard.h"
 #include "file_install_lists.h"
@@ -266,9 +268,16 @@ void walk_removal_list() {
 void remove_directories() {
   std::vector<std::u16string> directories = uninstall_run.directories;
   sort_longest_first(directories);
+  // Empty parents go too, but never a folder of the system's own: an empty
+  // desktop or startup folder stays where a shortcut's folder was.
+  const std::vector<std::u16string> kept = system_folders();
+  auto is_kept = [&](const std::u16string& folder) {
+    return std::any_of(kept.begin(), kept.end(), [&](const std::u16string& k) { return kv::same_path(k, folder); });
+  };
   for (const std::u16string& directory : directories) {
     for (const std::u16string& folder :
          removal_chain(directory, uninstall_run.install_folder, kDirectoryChainLimit)) {
+      if (is_kept(folder)) break;
       show_path(folder);
       if (kv::remove_empty_folder(folder) != ERROR_SUCCESS) break;
     }

@@ -38,6 +38,9 @@ using kv::system_error_text;
 void delete_folder_tree(const std::u16string& folder);
 // The folders a whole-folder deletion never touches.
 std::vector<std::u16string> protected_folders();
+// Those and the shell's own folders (the desktops, the start menus, the
+// startup folders, ...), which an empty-folder removal never takes either.
+std::vector<std::u16string> system_folders();
 
 void delete_key_if_empty(HKEY root, const std::u16string& key, kv::RegView view);
 // The product's registry view: the 64-bit one for a 64-bit product.

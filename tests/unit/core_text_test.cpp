@@ -39,6 +39,12 @@ TEST(Text, CaseInsensitiveHelpers) {
   EXPECT_EQ(kv::replace_all(u"<Product> and <PRODUCT>", u"<product>", u"X", true), u"X and X");
 }
 
+TEST(Text, TrimWhiteSpaceLeavesInnerBlanks) {
+  EXPECT_EQ(kv::trim_white_space(u" \t a b\r\n"), u"a b");
+  EXPECT_EQ(kv::trim_white_space(u"\r\n \t"), u"");
+  EXPECT_EQ(kv::trim_white_space(u"\u00a0x"), u"\u00a0x");  // only the four ASCII ones
+}
+
 }  // namespace
 
 namespace {
