@@ -143,11 +143,15 @@ void remove_shared_files(HKEY uninstall_key) {
     if (file.kind == SharedFileKind::com_server) unregister_com_server(file.path);
     if (file.kind == SharedFileKind::type_library) unregister_type_library(file.path);
     wizard::activate_progress_window();
-    if (!kv::path_exists(file.path)) continue;
-    if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
-        !ask(kv::fill_format(text(setup::text_id::kRemoveSharedFileQuestion), {file.path}), text(setup::text_id::kRemoveSharedFileCaption)))
-      continue;
-    kv::delete_file(file.path);
+    if (kv::path_exists(file.path)) {
+      if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
+          !ask(kv::fill_format(text(setup::text_id::kRemoveSharedFileQuestion), {file.path}), text(setup::text_id::kRemoveSharedFileCaption)))
+        continue;
+      kv::delete_file(file.path);
+    }
+    // The count of a file that is gone goes with it; a kept file keeps its
+    // zero, which tells the next installation that nothing else uses it.
+    if (!kv::path_exists(file.path)) kv::reg_delete_value(counts.get(), file.path);
   }
   kv::reg_delete_value(uninstall_key, integration::key_value::kSharedFiles);
 }
