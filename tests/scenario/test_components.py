@@ -4,11 +4,7 @@ an installer package and a control panel applet, survives a server whose
 registration crashes, and its uninstaller takes every registration away
 again, leaving the prefix as it was."""
 
-import shutil
 import subprocess
-import time
-
-import pytest
 
 import builder
 import snapshot
@@ -77,23 +73,6 @@ def install_log(folder):
     return (folder / "Install.log").read_bytes().decode("utf-8-sig")
 
 
-def wait_until_gone(path, seconds=30):
-    """The self-removal batch deletes the uninstaller after it has ended."""
-    deadline = time.time() + seconds
-    while path.exists() and time.time() < deadline:
-        time.sleep(0.5)
-    return not path.exists()
-
-
-@pytest.fixture
-def cleanup():
-    names = []
-    yield names
-    for name in names:
-        wine.reg_delete(UNINSTALL + name)
-        shutil.rmtree(PROGRAMS / name, ignore_errors=True)
-
-
 def test_each_kind_is_registered_and_the_uninstallation_leaves_the_prefix_as_it_was(tmp_path, cleanup):
     name = "Scenario Components"
     cleanup.append(name)
@@ -146,7 +125,7 @@ def test_each_kind_is_registered_and_the_uninstallation_leaves_the_prefix_as_it_
 
     run = wine.run(folder / "uninstall.exe", raw=f'/u:"{name}" /silent', env=NO_DEBUGGER)
     assert (run.returncode, run.trace) == (0, "")
-    assert wait_until_gone(folder)
+    assert wine.wait_until_gone(folder)
     for key, view32 in [(SERVER_CLASS, True), (TYPE_LIBRARY, True), (APPLET_KEY, False), (APPLET_NAMESPACE, False),
                         (PACKAGE_KEY, True)]:
         assert wine.reg_query(key, view32=view32) is None, key

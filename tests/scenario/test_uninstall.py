@@ -3,10 +3,7 @@
 uninstallation), a file in use is left for a second run, and the author's
 uninstall-time deletions are applied."""
 
-import shutil
 import time
-
-import pytest
 
 import builder
 import snapshot
@@ -53,23 +50,6 @@ def uninstall(folder, name):
     return wine.run(folder / "uninstall.exe", raw=f'/u:"{name}" /silent')
 
 
-def wait_until_gone(path, seconds=30):
-    """The self-removal batch deletes the uninstaller after it has ended."""
-    deadline = time.time() + seconds
-    while path.exists() and time.time() < deadline:
-        time.sleep(0.5)
-    return not path.exists()
-
-
-@pytest.fixture
-def cleanup():
-    names = []
-    yield names
-    for name in names:
-        wine.reg_delete(UNINSTALL + name)
-        shutil.rmtree(PROGRAMS / name, ignore_errors=True)
-
-
 def test_install_then_uninstall_leaves_the_prefix_as_it_was(tmp_path, cleanup):
     name = "Scenario Clean"
     cleanup.append(name)
@@ -83,7 +63,7 @@ def test_install_then_uninstall_leaves_the_prefix_as_it_was(tmp_path, cleanup):
 
     run = uninstall(folder, name)
     assert (run.returncode, run.trace) == (0, "")
-    assert wait_until_gone(folder), "the uninstaller and its folder are removed by the self-removal batch"
+    assert wine.wait_until_gone(folder), "the uninstaller and its folder are removed by the self-removal batch"
     time.sleep(1)
     assert list(wine.DRIVE_C.glob("users/*/Temp/delunins.bat")) == []
     problems = snapshot.compare(before, snapshot.take())
@@ -115,7 +95,7 @@ def test_a_file_in_use_stays_and_a_second_run_finishes(tmp_path, cleanup):
 
     run = uninstall(folder, name)
     assert (run.returncode, run.trace) == (0, "")
-    assert wait_until_gone(folder)
+    assert wine.wait_until_gone(folder)
     assert wine.reg_query(UNINSTALL + name) is None
 
 
@@ -137,4 +117,4 @@ def test_uninstall_time_deletions_are_ignored_by_the_installation(tmp_path, clea
     assert "[ConditionalDelete]" in (folder / "Uninstall.DAT").read_bytes().decode()
     run = uninstall(folder, name)
     assert (run.returncode, run.trace) == (0, "")
-    assert wait_until_gone(folder)
+    assert wine.wait_until_gone(folder)
