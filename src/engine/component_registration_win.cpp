@@ -22,6 +22,7 @@
 #include "text_ids.h"
 #include "uninstall_data.h"
 #include "win_handles.h"
+#include "wow64_redirection.h"
 
 namespace engine {
 namespace {
@@ -55,7 +56,8 @@ void register_com_server(const std::u16string& server) {
   log_wide(com_result_text(result));
 }
 
-// OLE automation's type-library entries, resolved once for the batch.
+// OLE automation's type-library entries, resolved once for the batch (with
+// file-system redirection on, as every library load of the run).
 struct TypeLibraryFunctions {
   using Load = HRESULT(WINAPI*)(const OLECHAR* file, ITypeLib** library);
   using Register = HRESULT(WINAPI*)(ITypeLib* library, const OLECHAR* full_path, const OLECHAR* help_folder);
@@ -84,6 +86,8 @@ void register_type_library(const TypeLibraryFunctions& oleaut, const std::u16str
 }
 
 void install_driver_packages(const std::vector<std::string>& infs) {
+  // The driver installation loads libraries of its own.
+  kv::Wow64RedirectionPause pause;
   kv::UniqueModule setupapi = kv::load_system_library(L"Setupapi.dll");
   if (!setupapi) {
     log_text("Cannot install INF files...unable to open Setupapi.dll\r\n");
@@ -170,6 +174,8 @@ void activate_main_window() {
 
 }  // namespace
 
+// With file-system redirection off (a 64-bit product), the system folder's
+// regsvr32 is the 64-bit one, which registers the product's 64-bit servers.
 std::uint32_t run_regsvr32(const std::u16string& server, bool unregister) {
   const std::u16string folder = kv::system_folder();
   kv::LaunchOptions options;
@@ -183,6 +189,9 @@ std::uint32_t run_regsvr32(const std::u16string& server, bool unregister) {
 
 kv::CrashInfo call_server_entry(const std::u16string& server, const char* entry_name, bool& called) {
   called = false;
+  // Outside the guard, so that redirection is switched off again after a
+  // crash too.
+  kv::Wow64RedirectionPause pause;
   return kv::crash_guard([&] {
     // Its own dependencies are looked for beside it first, as regsvr32 does.
     kv::UniqueModule library(LoadLibraryExW(kv::as_wide(server), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
@@ -198,9 +207,13 @@ void install_msi_package(const setup::FileEntry& entry, const std::u16string& de
   show_registering(destination);
   const PackagePlan plan = package_plan(entry.package_ui_level, entry.flags, setup::run.modes.silent);
   std::uint32_t result = kPackageCrashed;
-  kv::crash_guard([&] {
-    result = msi_install_product(destination, plan.ui_level, setup::program.main_window, L"REBOOT=R");
-  });
+  {
+    // The installer library and the package's own code load libraries.
+    kv::Wow64RedirectionPause pause;
+    kv::crash_guard([&] {
+      result = msi_install_product(destination, plan.ui_level, setup::program.main_window, L"REBOOT=R");
+    });
+  }
   const bool installed = package_installed(result);
   const std::u16string message =
       package_message(destination, result, installed ? std::u16string() : kv::system_error_text(result));
@@ -231,7 +244,10 @@ void register_collected_components(const FileLoopLists& lists) {
   if (!lists.com_servers.empty() || !lists.type_libraries.empty()) {
     for (const std::string& server : lists.com_servers) register_com_server(kv::from_marked(server));
     if (!lists.type_libraries.empty()) {
-      const TypeLibraryFunctions oleaut;
+      const TypeLibraryFunctions oleaut = [] {
+        kv::Wow64RedirectionPause pause;
+        return TypeLibraryFunctions();
+      }();
       for (const std::string& library : lists.type_libraries) register_type_library(oleaut, kv::from_marked(library));
     }
     activate_main_window();

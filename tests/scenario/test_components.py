@@ -4,6 +4,7 @@ an installer package and a control panel applet, survives a server whose
 registration crashes, and its uninstaller takes every registration away
 again, leaving the prefix as it was."""
 
+import shutil
 import subprocess
 
 import builder
@@ -157,3 +158,55 @@ kind = "msi-package"
     assert log.split("*** FAILURE SUMMARY ***")[1].count(failure) == 1
     assert "[MSI]" not in (PROGRAMS / name / "Uninstall.DAT").read_bytes().decode()
     assert not PACKAGE_PAYLOAD.exists()
+
+
+def test_a_64_bit_product_registers_its_components_and_removes_them(tmp_path):
+    # The run keeps file-system redirection off for a 64-bit product's files:
+    # regsvr32 is the 64-bit one, the product's folder the 64-bit program
+    # files, and the package and the driver are installed and removed all
+    # the same.
+    name = "Scenario Components 64"
+    folder = wine.DRIVE_C / "Program Files" / name
+    at = f"C:\\Program Files\\{name}"
+    product = f"""
+[product]
+name = "{name}"
+version = "1.0"
+
+[requirements]
+bitness = "64-bit"
+
+[[files]]
+source = "com_refuses.dll"
+kind = "com-server"
+destination = "%InstallDir%\\\\"
+
+[[files]]
+source = "driver.inf"
+kind = "inf-driver"
+
+[[files]]
+source = "package.msi"
+kind = "msi-package"
+"""
+    installer = builder.build_product(tmp_path / "product", product,
+                                      fixture_files("com_refuses.dll", "driver.inf", "package.msi"))
+    try:
+        run = wine.run(installer, "/silent")
+        assert (run.returncode, run.trace) == (1, "")
+        log = install_log(folder)
+        assert (f'Installing MSI package "{at}\\package.msi"...OK\r\n'
+                f'Registering COM File "{at}\\com_refuses.dll"...OK\r\n'
+                "\r\n"
+                f'Installing driver "{at}\\driver.inf"...OK\r\nFinal driver location: ') in log
+        assert PACKAGE_PAYLOAD.exists()
+
+        run = wine.run(folder / "uninstall.exe", raw=f'/u:"{name}" /silent')
+        assert (run.returncode, run.trace) == (0, "")
+        assert wine.wait_until_gone(folder)
+        assert not PACKAGE_PAYLOAD.exists()
+        assert wine.reg_query(PACKAGE_KEY) is None
+    finally:
+        for view32 in (True, False):
+            wine.reg_delete(UNINSTALL + name, view32=view32)
+        shutil.rmtree(folder, ignore_errors=True)
