@@ -138,7 +138,15 @@ FileRule read_rule(Table& f) {
     e.label = *v;
     rule.label_given = true;
   }
-  if (auto v = f.text("applet_class")) e.extra_2 = kv::to_marked(utf16(*v));
+  if (e.kind == kApplet) {
+    // The applet's keys are named after its class, and the uninstaller
+    // removes them with all they hold.
+    if (auto v = f.required_text("applet_class")) {
+      if (v->empty() || v->find('\\') != std::string::npos)
+        f.fail("applet_class", "expected a class identifier such as \"{...}\" (not empty, without backslashes)");
+      e.extra_2 = kv::to_marked(utf16(*v));
+    }
+  }
   if (auto v = f.text("arguments")) e.parameter_text = windows_1252(f, "arguments", utf16(*v)).value_or("");
   if (e.kind == kPackage) {
     e.package_ui_level = static_cast<std::int32_t>(f.integer("ui_level", 0, 5).value_or(3));

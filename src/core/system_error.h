@@ -6,8 +6,10 @@
 
 namespace kv {
 
-// FormatMessage's text without its trailing line end; "Error <code>" when the
-// system has none.
+// FormatMessage's text without its trailing line end; empty when the system
+// has none.
+std::u16string system_message(std::uint32_t code);
+// The same, "Error <code>" when the system has none.
 std::u16string system_error_text(std::uint32_t code);
 
 // The file error number (file_errors.h) that best describes a system error

@@ -7,14 +7,19 @@
 
 namespace kv {
 
-std::u16string system_error_text(std::uint32_t code) {
+std::u16string system_message(std::uint32_t code) {
   wchar_t* buffer = nullptr;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                            nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::u16string text = n ? from_wide(buffer, n) : u"Error " + to_u16(code);
+  std::u16string text = n ? from_wide(buffer, n) : std::u16string();
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
   return text;
+}
+
+std::u16string system_error_text(std::uint32_t code) {
+  std::u16string text = system_message(code);
+  return text.empty() ? u"Error " + to_u16(code) : text;
 }
 
 int file_error_from_system(std::uint32_t code) {

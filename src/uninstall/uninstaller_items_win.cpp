@@ -7,11 +7,13 @@
 #include <algorithm>
 
 #include "child_process.h"
+#include "component_registration.h"
 #include "crash_guard.h"
 #include "file_install_lists.h"
 #include "folders_win.h"
 #include "install_log.h"
 #include "kv_core.h"
+#include "msi_library.h"
 #include "os_version.h"
 #include "path_variables_win.h"
 #include "paths.h"
@@ -35,41 +37,15 @@ namespace {
 // The counts and the font list live in the process's own view, where the
 // installation wrote them.
 const std::u16string kSharedDllsKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
-constexpr DWORD kMsiLibraryMissing = 120;
 constexpr DWORD kForceDelete = 1;  // SUOI_FORCEDELETE
-
-std::u16string system_folder() {
-  wchar_t buffer[MAX_PATH];
-  UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
-  return n && n < MAX_PATH ? kv::from_wide(buffer, n) : std::u16string();
-}
 
 // A removal-list line's first character when it is not a file.
 bool is_record_kind(char c) { return c == '~' || c == '!' || c == '^' || c == '*'; }
 
-// Runs a program hidden and waits for it; its exit code, or nothing when it
-// could not be started.
-std::optional<DWORD> run_hidden_and_wait(const std::u16string& command_line) {
-  kv::LaunchOptions options;
-  options.hidden = true;
-  kv::ChildProcess program = kv::ChildProcess::start(command_line, options);
-  if (!program || !program.wait()) return std::nullopt;
-  return program.exit_code();
-}
-
 void unregister_com_server(const std::u16string& path) {
-  std::u16string command = u"\"" + kv::join_path(system_folder(), u"regsvr32.exe") + u"\" /s /u \"" + path + u"\"";
-  std::optional<DWORD> code = run_hidden_and_wait(command);
-  if (code && *code == 0) return;
-  // The server's own entry, guarded: it is foreign code.
-  kv::crash_guard([&path] {
-    kv::UniqueModule library(LoadLibraryW(kv::as_wide(path)));
-    if (!library) return;
-    using Unregister = HRESULT(STDAPICALLTYPE*)();
-    auto entry = reinterpret_cast<Unregister>(
-        reinterpret_cast<void*>(GetProcAddress(library.get(), "DllUnregisterServer")));
-    if (entry) entry();
-  });
+  if (engine::run_regsvr32(path, /*unregister=*/true) == 0) return;
+  bool called = false;
+  engine::call_server_entry(path, "DllUnregisterServer", called);
 }
 
 void unregister_type_library(const std::u16string& path) {
@@ -86,35 +62,11 @@ void unregister_type_library(const std::u16string& path) {
   });
 }
 
-// The uninstall run's MSI.DLL, loaded on first use and kept.
-struct MsiLibrary {
-  using SetInternalUi = INT(WINAPI*)(INT, HWND*);
-  using InstallProduct = UINT(WINAPI*)(LPCWSTR, LPCWSTR);
-  bool tried = false;
-  HMODULE module = nullptr;
-  SetInternalUi set_internal_ui = nullptr;
-  InstallProduct install_product = nullptr;
-
-  bool load() {
-    if (!tried) {
-      tried = true;
-      module = kv::load_system_library(L"MSI.DLL").release();
-      if (module) {
-        set_internal_ui = reinterpret_cast<SetInternalUi>(
-            reinterpret_cast<void*>(GetProcAddress(module, "MsiSetInternalUI")));
-        install_product = reinterpret_cast<InstallProduct>(
-            reinterpret_cast<void*>(GetProcAddress(module, "MsiInstallProductW")));
-      }
-    }
-    return set_internal_ui && install_product;
-  }
-};
-
-DWORD uninstall_msi_package(MsiLibrary& msi, const MsiRecord& record) {
-  if (!msi.load()) return kMsiLibraryMissing;
-  msi.set_internal_ui(record.ui_level, nullptr);
+DWORD uninstall_msi_package(const MsiRecord& record) {
   DWORD result = ERROR_INSTALL_FAILURE;
-  kv::crash_guard([&] { result = msi.install_product(kv::as_wide(record.package), L"REBOOT=R REMOVE=ALL"); });
+  kv::crash_guard([&] {
+    result = engine::msi_install_product(record.package, record.ui_level, nullptr, L"REBOOT=R REMOVE=ALL");
+  });
   return result;
 }
 
@@ -194,11 +146,15 @@ void remove_shared_files(HKEY uninstall_key) {
     if (file.kind == SharedFileKind::com_server) unregister_com_server(file.path);
     if (file.kind == SharedFileKind::type_library) unregister_type_library(file.path);
     wizard::activate_progress_window();
-    if (!kv::path_exists(file.path)) continue;
-    if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
-        !ask(kv::fill_format(text(setup::text_id::kRemoveSharedFileQuestion), {file.path}), text(setup::text_id::kRemoveSharedFileCaption)))
-      continue;
-    kv::delete_file(file.path);
+    if (kv::path_exists(file.path)) {
+      if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
+          !ask(kv::fill_format(text(setup::text_id::kRemoveSharedFileQuestion), {file.path}), text(setup::text_id::kRemoveSharedFileCaption)))
+        continue;
+      kv::delete_file(file.path);
+    }
+    // The count of a file that is gone goes with it; a kept file keeps its
+    // zero, which tells the next installation that nothing else uses it.
+    if (!kv::path_exists(file.path)) kv::reg_delete_value(counts.get(), file.path);
   }
   kv::reg_delete_value(uninstall_key, integration::key_value::kSharedFiles);
 }
@@ -220,11 +176,10 @@ void remove_msi_packages() {
   if (lines.empty()) return;
   step_start(setup::text_id::kRemovingPackages);
   kv::Wow64RedirectionPause pause;
-  MsiLibrary msi;
   for (const std::string& line : lines) {
     std::optional<MsiRecord> record = parse_msi_line(line);
     if (!record) continue;
-    DWORD result = uninstall_msi_package(msi, *record);
+    DWORD result = uninstall_msi_package(*record);
     if (result == ERROR_SUCCESS) continue;
     // Removed, but the system must restart to finish.
     if (result == ERROR_SUCCESS_REBOOT_REQUIRED || result == ERROR_SUCCESS_REBOOT_INITIATED) {

@@ -190,6 +190,17 @@ def reg_delete(key: str, view32: bool = True) -> None:
                    capture_output=True, env=ENV, timeout=60)
 
 
+def wait_until_gone(path: pathlib.Path, seconds: float = 30) -> bool:
+    """Waits for a path to disappear, as the uninstaller and its folder do:
+    the self-removal batch deletes them after the uninstaller has ended."""
+    import time
+
+    deadline = time.time() + seconds
+    while path.exists() and time.time() < deadline:
+        time.sleep(0.5)
+    return not path.exists()
+
+
 def unix_path(windows_path: str) -> pathlib.Path:
     """A C:\ path of the prefix as a Unix path."""
     assert windows_path[1:3] == ":\\", windows_path

@@ -3,10 +3,7 @@
 uninstallation), a file in use is left for a second run, and the author's
 uninstall-time deletions are applied."""
 
-import shutil
 import time
-
-import pytest
 
 import builder
 import snapshot
@@ -51,15 +48,6 @@ def install(tmp_path, name, extra=""):
 def uninstall(folder, name):
     """The uninstaller as the list of installed programs starts it."""
     return wine.run(folder / "uninstall.exe", raw=f'/u:"{name}" /silent')
-
-
-@pytest.fixture
-def cleanup():
-    names = []
-    yield names
-    for name in names:
-        wine.reg_delete(UNINSTALL + name)
-        shutil.rmtree(PROGRAMS / name, ignore_errors=True)
 
 
 def test_install_then_uninstall_leaves_the_prefix_as_it_was(tmp_path, cleanup):

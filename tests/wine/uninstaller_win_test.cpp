@@ -162,7 +162,8 @@ class UninstallerTest : public ::testing::Test {
 
 TEST_F(UninstallerTest, RemovesTheInstallationAndItsRegistration) {
   // Shared files: a file goes only when its count reaches zero, never with
-  // the keeping marker, and a file without a count is left alone.
+  // the keeping marker, and a file without a count is left alone. The count
+  // of a file that went goes with it.
   const std::u16string shared = root_ + u"\\Shared\\";
   ASSERT_TRUE(CreateDirectoryW(kv::as_wide(shared), nullptr));
   const struct {
@@ -170,7 +171,7 @@ TEST_F(UninstallerTest, RemovesTheInstallationAndItsRegistration) {
     std::optional<std::uint32_t> count, count_after;
     bool stays;
   } shared_files[] = {
-      {u"once.dll", 1, 0, false},
+      {u"once.dll", 1, std::nullopt, false},
       {u"twice.dll", 2, 1, true},
       {u"kept.dll ", 1, 0, true},
       {u"uncounted.dll", std::nullopt, std::nullopt, true},
