@@ -1,4 +1,5 @@
 @echo off
+title Hello
 rem Hello: the example program of Tessaline Setup.
 set "here=%~dp0"
 echo Hello, world!

@@ -5,6 +5,7 @@
 #include "component_registration.h"
 #include "component_registration_rules.h"
 #include "corrupt_installer.h"
+#include "dialogs.h"
 #include "folders_win.h"
 #include "install_log.h"
 #include "installer_ui.h"

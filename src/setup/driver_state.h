@@ -38,6 +38,9 @@ struct DriverState {
   bool same_version = false;
 
   std::uint64_t required_space = 0;  // bytes bound for the installation folder's drive
+  // The installation folder's levels this run made before copying, deepest
+  // first: a cancel takes them away again.
+  std::vector<std::u16string> created_folders;
   bool restart_pending = false;      // a restart the run needs was not made
   kv::Wow64RedirectionOff redirection;  // off for a 64-bit product's files
   std::int64_t restore_point_sequence = 0;  // committed by the completion

@@ -5,7 +5,12 @@
 
 namespace setup {
 
-void show_step(int text_number) { show_step_text(localised(text_number)); }
+// A step's text stays at least the settings' minimum time before the next
+// replaces it; the file paths shown within a step do not wait.
+void show_step(int text_number) {
+  wait_minimum_display();
+  show_step_text(localised(text_number));
+}
 
 void show_step_text(const std::u16string& text) {
   if (run.status_hooks.show_text) run.status_hooks.show_text(text);

@@ -26,7 +26,7 @@
 #include "text_ids.h"
 #include "uninstall_records.h"
 #include "firewall_exceptions.h"
-#include "progress_window.h"
+#include "progress_dialog_win.h"
 #include "uninstaller_win.h"
 #include "win_handles.h"
 #include "wow64_redirection.h"
@@ -145,7 +145,7 @@ void remove_shared_files(HKEY uninstall_key) {
     if (!shared_file_removable(file.kind, change.reached_zero)) continue;
     if (file.kind == SharedFileKind::com_server) unregister_com_server(file.path);
     if (file.kind == SharedFileKind::type_library) unregister_type_library(file.path);
-    wizard::activate_progress_window();
+    if (HWND progress = wizard::progress_dialog()) SetActiveWindow(progress);
     if (kv::path_exists(file.path)) {
       if (!automatic() && uninstall_run.has_low(setup::flags_low::kAskBeforeRemovingSharedFiles) &&
           !ask(kv::fill_format(text(setup::text_id::kRemoveSharedFileQuestion), {file.path}), text(setup::text_id::kRemoveSharedFileCaption)))

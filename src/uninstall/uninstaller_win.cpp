@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "background_window.h"
 #include "batch_runner.h"
 #include "child_process.h"
 #include "close_applications.h"
@@ -16,13 +15,12 @@
 #include "install_log.h"
 #include "installer_ui.h"
 #include "kv_core.h"
-#include "pages.h"
 #include "path_environment.h"
 #include "path_variables_win.h"
+#include "page_ids.h"
 #include "paths.h"
 #include "pending_cleanup.h"
 #include "registry.h"
-#include "progress_window.h"
 #include "removal_order.h"
 #include "run_status.h"
 #include "run_modes.h"
@@ -34,6 +32,7 @@
 #include "uninstall_records.h"
 #include "uninstaller_win.h"
 #include "win_handles.h"
+#include "wizard_windows.h"
 #include "wow64_redirection.h"
 
 namespace uninstall {
@@ -61,7 +60,7 @@ RunHandles g_run;
 void opening_error(const std::u16string& message) {
   if (!setup::run.modes.automatic || uninstall_run.has_high(setup::flags_high::kUninstallErrorsWhenAutomatic)) {
     std::u16string caption = text(setup::text_id::kErrorCaption);
-    kv::message_box(message, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR, wizard::message_owner());
+    kv::message_box(message, caption.empty() ? u"Error" : caption, MB_OK | MB_ICONERROR);
   } else {
     kv::trace(message);
   }
@@ -114,6 +113,19 @@ void use_uninstaller_icon() {
   if (HICON small = load(SM_CXSMICON, SM_CYSMICON)) setup::program.small_icon = small;
 }
 
+std::u16string wizard_text(int id) { return text(id); }
+
+// The uninstaller's windows speak the installation's language, from the
+// texts Uninstall.DAT keeps.
+void prepare_uninstall_wizard() {
+  wizard::WizardRun values;
+  values.text = wizard_text;
+  values.uninstall = true;
+  values.header_text = uninstall_data.header_text;
+  values.button_icons = (uninstall_run.flags2 & setup::flags2::kButtonIcons) != 0;
+  wizard::prepare_wizard(values);
+}
+
 // Finds the product and reads everything the run needs; false (after its
 // message) when the run cannot go on.
 bool open_product(const std::u16string& product_name) {
@@ -153,7 +165,8 @@ bool open_product(const std::u16string& product_name) {
 
   complete_run_values();
   use_uninstaller_icon();
-  if (!run.has_low(setup::flags_low::kNoBackgroundWindow) && !setup::run.modes.silent) wizard::create_background_window(run.display);
+  if (!run.has_low(setup::flags_low::kNoBackgroundWindow) && !setup::run.modes.silent)
+    wizard::show_background_window(wizard::uninstall_background_scene(run.display), setup::run.modes.minimised);
 
   g_run.data_path = uninstall_data_path(run.install_folder, run.uninstall_subdir);
   if (std::uint32_t code = read_uninstall_data(g_run.data_path, uninstall_data)) {
@@ -164,11 +177,12 @@ bool open_product(const std::u16string& product_name) {
   }
   kv::set_message_box_look(
       {main_window, button_caption, default_caption, setup::run_window_icon, setup::run_button_icon});
+  prepare_uninstall_wizard();
   return true;
 }
 
 [[noreturn]] void abort_run() {
-  if (!automatic()) kv::message_box(text(setup::text_id::kUninstallCanceled), text(setup::text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION, wizard::message_owner());
+  if (!automatic()) kv::message_box(text(setup::text_id::kUninstallCanceled), text(setup::text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION);
   setup::end_run(setup::RunOutcome::cancelled);
 }
 
@@ -179,7 +193,7 @@ bool confirm() {
     if (!ask(text(setup::text_id::kUninstallQuestion), text(setup::text_id::kUninstallTitle)))
       setup::end_run(setup::RunOutcome::cancelled);
     if (auto address = support_address(kv::ansi_to_utf16(uninstall_run.support_offer))) {
-      if (wizard::support_offer_page(*address)) {
+      if (wizard::show_support_offer_page() == IDC_FORWARD) {
         kv::Wow64RedirectionPause pause;
         ShellExecuteW(nullptr, L"open", kv::as_wide(*address), nullptr, nullptr, SW_SHOWNORMAL);
         return false;
@@ -187,7 +201,11 @@ bool confirm() {
     }
   }
   if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kAfterUninstallQuestion)) abort_run();
-  if (uninstall_run.has_high(setup::flags_high::kUninstallProgressWindow) && !setup::run.modes.silent) wizard::open_progress_window();
+  if (uninstall_run.has_high(setup::flags_high::kUninstallProgressWindow) && !setup::run.modes.silent) {
+    wizard::ProgressOptions options;
+    options.cancel_enabled = false;  // no way back once the removal has begun
+    wizard::open_progress_dialog(options);
+  }
   return true;
 }
 
@@ -281,7 +299,7 @@ void remove_everything() {
   g_run.redirection.end();
   if (uninstall_run.has_high(setup::flags_high::kUninstallProgressWindow)) {
     step_end();
-    wizard::close_progress_window();
+    wizard::close_progress_dialog();
   }
 }
 
@@ -309,17 +327,16 @@ void start_program_after(const std::u16string& command) {
 // The end of the run: the summary or the completion message, the restart
 // and the program to start afterwards.
 setup::RunOutcome finish() {
-  HWND owner = wizard::message_owner();
   if (!no_errors()) {
     std::u16string summary = kv::fill_format(text(setup::text_id::kUninstallFailures), {kv::ansi_to_utf16(engine::run.log.error_report)});
     if (!automatic())
-      kv::message_box(summary, text(setup::text_id::kWarningCaption), MB_OK | MB_ICONWARNING, owner);
+      kv::message_box(summary, text(setup::text_id::kWarningCaption), MB_OK | MB_ICONWARNING);
     else
       kv::trace(summary);
     return setup::RunOutcome::incomplete;
   }
   if (!automatic() && (uninstall_run.flags2 & setup::flags2::kUninstallCompletionMessage))
-    kv::message_box(text(setup::text_id::kUninstallComplete), text(setup::text_id::kUninstallCompleteCaption), MB_OK | MB_ICONINFORMATION, owner);
+    kv::message_box(text(setup::text_id::kUninstallComplete), text(setup::text_id::kUninstallCompleteCaption), MB_OK | MB_ICONINFORMATION);
   bool restart_pending = false;
   if (uninstall_run.has_high(setup::flags_high::kUninstallRestart)) {
     const bool restart =
@@ -335,7 +352,7 @@ setup::RunOutcome finish() {
 const std::u16string& text(int id) { return uninstall_text(uninstall_data, id); }
 
 bool ask(const std::u16string& question, const std::u16string& caption) {
-  return kv::question_box(question, caption, wizard::message_owner());
+  return kv::question_box(question, caption);
 }
 
 bool automatic() { return setup::run.modes.automatic; }

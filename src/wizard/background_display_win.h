@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "background_window.h"
+#include "uninstall_key.h"
 
 namespace wizard {
+
+// The look as the uninstaller reads it back from the uninstall key.
+using BackgroundLook = integration::BackgroundLook;
 
 struct SceneText {
   std::u16string text;

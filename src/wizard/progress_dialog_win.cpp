@@ -7,6 +7,7 @@
 
 #include "dialogs.h"
 #include "exit_routine.h"
+#include "installer_ui.h"
 #include "page_dialog_win.h"
 #include "run_state.h"
 #include "system_library.h"
@@ -101,7 +102,9 @@ void block_shutdown(HWND window, bool block) {
 
 ProgressOptions installation_progress_options() {
   const setup::Settings& s = setup::run.settings;
-  return {!s.ProductFlags.has_low(setup::flags_low::kNoProgressCancel), nullptr, s.minimum_display_time};
+  // An automatic run does not wait for anyone to read.
+  const DWORD minimum = setup::run.modes.automatic ? 0 : s.minimum_display_time;
+  return {!s.ProductFlags.has_low(setup::flags_low::kNoProgressCancel), nullptr, minimum};
 }
 
 void open_progress_dialog(const ProgressOptions& options) {
@@ -111,6 +114,7 @@ void open_progress_dialog(const ProgressOptions& options) {
   if (!window) return;
   g_page = std::move(page);
   open_windows.progress = window;
+  setup::program.main_window = window;  // the owner of the run's message boxes
   ShowWindow(window, SW_SHOW);
   block_shutdown(window, true);
   setup::StatusHooks& hooks = setup::run.status_hooks;
@@ -127,6 +131,7 @@ void close_progress_dialog() {
   setup::run.status_hooks = {};
   std::unique_ptr<ProgressPage> page = std::move(g_page);
   open_windows.progress = nullptr;
+  if (setup::program.main_window == page->window()) setup::program.main_window = open_windows.background;
   block_shutdown(page->window(), false);
   DestroyWindow(page->window());
 }
@@ -136,7 +141,7 @@ HWND progress_dialog() { return g_page ? g_page->window() : nullptr; }
 void cancel_run() {
   if (!setup::run.modes.automatic)
     kv::message_box(text(wizard::run.uninstall ? 101 : 98), text(111), MB_OK | MB_ICONEXCLAMATION, owner_window());
-  setup::exit_installer(1);
+  setup::end_run(setup::RunOutcome::cancelled);
 }
 
 }  // namespace wizard

@@ -1,5 +1,6 @@
 #include "driver_rules.h"
 
+#include "document_text.h"
 #include "driver_state.h"
 #include "kv_core.h"
 #include "paths.h"
@@ -54,6 +55,34 @@ std::u16string shared_base_variable(std::uint8_t base) {
     case 3: return u"%CommonDir64%";
     default: return u"%CommonDir%";
   }
+}
+
+namespace {
+
+std::string marked_utf16(const std::u16string& text) {
+  std::string out = "\xFF\xFE";
+  out.reserve(2 + 2 * text.size());
+  for (char16_t c : text) {
+    out.push_back(char(c & 0xFF));
+    out.push_back(char(c >> 8));
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> page_documents(const std::u16string& own_text, const std::vector<std::string>& texts,
+                                        const TextExpansion& expand) {
+  std::vector<std::string> out;
+  if (!own_text.empty()) out.push_back(marked_utf16(own_text));
+  // An empty text would be an empty page.
+  for (const std::string& text : texts)
+    if (!text.empty()) out.push_back(text);
+  for (std::string& text : out) {
+    wizard::DocumentText document = wizard::document_text(text);
+    if (!document.rich) text = marked_utf16(expand(document.plain));
+  }
+  return out;
 }
 
 }  // namespace setup

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings.h"
 
@@ -50,5 +51,13 @@ std::u16string default_folder_text(std::u16string_view setting, std::u16string_v
 // files, 3 the 64-bit common files, else the common files of the product's
 // bitness).
 std::u16string shared_base_variable(std::uint8_t base);
+
+// The licence or readme texts the pages show, in their order: the run's own
+// text (localised 63 or 64) first when it is not empty, marked as UTF-16 by
+// the bytes FF FE, then the author's that are not empty. Every text but rich text has its path
+// variables expanded.
+using TextExpansion = std::function<std::u16string(const std::u16string&)>;
+std::vector<std::string> page_documents(const std::u16string& own_text, const std::vector<std::string>& texts,
+                                        const TextExpansion& expand);
 
 }  // namespace setup

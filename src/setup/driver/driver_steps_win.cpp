@@ -30,7 +30,6 @@
 #include "kv_core.h"
 #include "localised.h"
 #include "notification_requests.h"
-#include "pages.h"
 #include "path_variables_win.h"
 #include "restore_point.h"
 #include "run_modes.h"
@@ -54,30 +53,11 @@ int compare_versions(std::u16string_view a, std::u16string_view b) { return engi
 
 void prepare_texts() {
   run.settings.header_text = expand_placeholders(run.settings.header_text, run.placeholders);
-  uninstall::capture_uninstall_texts(uninstall::uninstall_data, [](int id) { return localised(id); });
   uninstall::uninstall_data.header_text = run.settings.header_text;
 }
 
-void language_page() {
-  if (!wizard::language_page()) cancel();
-}
-void greeting_page() {
-  if (!wizard::greeting_page()) cancel();
-}
-void password_page() {
-  if (!wizard::password_page()) cancel();
-}
-void licence_and_readme_pages() {
-  if (!wizard::licence_and_readme_pages()) cancel();
-}
-void destination_page() {
-  if (!wizard::destination_page()) cancel();
-}
-
-void cancel() {
-  if (!run.modes.automatic)
-    kv::message_box(localised(run.modes.uninstall ? text_id::kUninstallCanceled : text_id::kInstallationCanceled), localised(text_id::kCanceledCaption), MB_OK | MB_ICONEXCLAMATION);
-  end_run(RunOutcome::cancelled);
+void keep_uninstall_texts() {
+  uninstall::capture_uninstall_texts(uninstall::uninstall_data, [](int id) { return localised(id); });
 }
 
 void close_applications() {
@@ -106,6 +86,7 @@ void begin_installation_proper() {
   log.product_flags_high = run.settings.ProductFlags.high;
   log.summary_has_choices =
       !run.settings.launch_application.empty() || !run.settings.run_program.empty() || !run.settings.open_document.empty();
+  open_progress_window();
   engine::open_run_log();
   integration::send_notification(run.settings.copy_start_address);
 }

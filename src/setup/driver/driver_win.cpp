@@ -22,8 +22,8 @@
 #include "installation_data.h"
 #include "installer_ui.h"
 #include "kv_core.h"
+#include "completion.h"
 #include "notification_requests.h"
-#include "pages.h"
 #include "paths.h"
 #include "registry_path.h"
 #include "run_state.h"
@@ -187,7 +187,7 @@ void choose_existing_folder() {
     if (command.empty()) refuse_with(text_id::kMustUninstall);
     // The old version's uninstaller starts this installer again when it is
     // done; this run installs nothing either way.
-    if (!wizard::must_uninstall_page()) end_run(RunOutcome::cancelled);
+    if (!steps::must_uninstall_page()) end_run(RunOutcome::cancelled);
     kv::ChildProcess::start(must_uninstall_command(command, kv::from_wide(GetCommandLineW())));
     end_run(RunOutcome::refused);
   }
@@ -241,8 +241,10 @@ void choose_installation_folder() {
   while (folder.size() > 3 && folder.back() == u'\\') folder.pop_back();
   engine::run.paths.install_dir = folder;
   if (run.modes.automatic || !run.settings.ProductFlags.has_low(flags_low::kDestinationPage)) {
-    kv::create_folder_chain(folder);
+    steps::create_installation_folder(folder);
   } else {
+    run.driver.required_space =
+        integration::installed_bytes(run.installation.head.data_sizes) + run.settings.extra_space;
     steps::destination_page();
   }
 }
@@ -296,6 +298,7 @@ void choose_start_menu_folder() {
   values.desktop_shortcuts =
       kv::join_path(engine::path_variable(values.shortcuts_for_all_users ? engine::PathVar::DesktopAllDir : engine::PathVar::DesktopDir),
                 desktop_folder);
+  if (!run.driver.reinstall) steps::start_menu_page();
 }
 
 void fill_run_values() {
@@ -311,10 +314,12 @@ void fill_run_values() {
 
 void run_installation() {
   steps::prepare_texts();
+  steps::open_wizard();
   fill_run_values();  // the start address's %version%
   integration::send_notification(run.settings.start_address);
   read_head_and_uninstaller_image();
   steps::language_page();
+  steps::keep_uninstall_texts();
   check_platform();
   fill_run_values();
   check_update_only();
