@@ -63,8 +63,10 @@ def windows() -> list[Window]:
     fd, name = tempfile.mkstemp(prefix="tess-windows-", suffix=".json")
     os.close(fd)
     try:
-        subprocess.run(["wine", str(READER), wine.windows_path(name)], env=wine.ENV, capture_output=True,
-                       timeout=60, check=True)
+        # No pipes: a Wine process started by this call (the server) would
+        # hold them open after the reader has ended.
+        subprocess.run(["wine", str(READER), wine.windows_path(name)], env=wine.ENV, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60, check=True)
         return [Window(w) for w in json.loads(pathlib.Path(name).read_text())]
     finally:
         os.unlink(name)
@@ -167,4 +169,4 @@ def unmanaged(exe_name: str) -> None:
     one."""
     key_name = rf"HKCU\Software\Wine\AppDefaults\{exe_name}\X11 Driver"
     subprocess.run(["wine", "reg", "add", key_name, "/v", "Managed", "/d", "N", "/f"], env=wine.ENV,
-                   capture_output=True, timeout=60)
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)

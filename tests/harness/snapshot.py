@@ -19,6 +19,8 @@ FILE_ALLOWANCES = {
     "users/*/temp/*": "the user's temporary files (the run log lives here while a run lasts)",
     "windows/*.log": "the system's own logs",
     "windows/inf/*.pnf": "precompiled driver information the system refreshes",
+    "windows/installer": "the package installer's cache, made at its first use and kept after removals",
+    "windows/installer/*": "the package installer's cache, made at its first use and kept after removals",
 }
 
 # Registry keys (upper case) whose values change without any installation.
@@ -28,6 +30,8 @@ REGISTRY_ALLOWANCES = {
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\MICROSOFT\\WINDOWS NT\\CURRENTVERSION\\PERFLIB*":
         "performance counters",
     "HKEY_CURRENT_USER\\SOFTWARE\\WINE\\*": "Wine's own settings and caches",
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\CLASSES\\INSTALLER\\*":
+        "the package installer's index, made at its first use and kept after removals",
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\WINE\\*": "Wine's own settings and caches",
     "HKEY_LOCAL_MACHINE\\HARDWARE\\*": "rebuilt from the hardware at every start",
     "HKEY_USERS\\*": "the loaded user hives repeat HKEY_CURRENT_USER",

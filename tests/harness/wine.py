@@ -202,7 +202,7 @@ def wait_until_gone(path: pathlib.Path, seconds: float = 30) -> bool:
 
 
 def unix_path(windows_path: str) -> pathlib.Path:
-    """A C:\ path of the prefix as a Unix path."""
+    r"""A C:\ path of the prefix as a Unix path."""
     assert windows_path[1:3] == ":\\", windows_path
     drive = windows_path[0].lower()
     rest = windows_path[3:].replace("\\", "/")

@@ -36,7 +36,7 @@ std::u16string window_text(HWND w) {
   std::wstring buffer(32768, L'\0');
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                           5000, &length))
+                           300, &length))
     return {};
   buffer.resize(std::min<std::size_t>(length, buffer.size() - 1));
   return kv::from_wide(buffer.c_str());

@@ -158,7 +158,7 @@ void greeting_page() {
   const bool shown = run.settings.ProductFlags.has_low(flags_low::kAlwaysGreet) ||
                      (!run.modes.automatic && !run.settings.ProductFlags.has_high(flags_high::kNoInteractiveGreeting));
   if (shown && !wizard::show_greeting_page(localised(text_id::kGreeting), localised(text_id::kInstallerTitle)))
-    end_run(RunOutcome::cancelled);
+    cancel();
 }
 
 void password_page() {
