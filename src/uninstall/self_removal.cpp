@@ -1,5 +1,7 @@
 #include "self_removal.h"
 
+#include <algorithm>
+
 #include "paths.h"
 #include "removal_order.h"
 #include "text.h"
@@ -14,7 +16,8 @@ std::u16string quoted_line(std::u16string_view command, std::u16string_view path
 }  // namespace
 
 std::u16string self_removal_batch_text(std::u16string_view own_path, std::u16string_view install_folder,
-                                       std::u16string_view uninstall_subdir, std::u16string_view batch_path) {
+                                       std::u16string_view uninstall_subdir, std::u16string_view batch_path,
+                                       const std::vector<std::u16string>& parent_folders) {
   std::u16string own(own_path);
   std::u16string text = u":Repeat\r\n";
   text += quoted_line(u"del", own);
@@ -31,8 +34,25 @@ std::u16string self_removal_batch_text(std::u16string_view own_path, std::u16str
   }
 
   text += quoted_line(u"rd", kv::without_trailing_separators(install_folder));
+  for (const std::u16string& parent : parent_folders) text += quoted_line(u"rd", parent);
   text += quoted_line(u"del", batch_path);
   return text;
+}
+
+std::vector<std::u16string> installation_parents(const std::vector<std::u16string>& directories,
+                                                 std::u16string_view install_folder) {
+  const std::u16string install = kv::without_trailing_separators(install_folder);
+  std::vector<std::u16string> parents;
+  for (const std::u16string& directory : directories) {
+    std::u16string folder = kv::without_trailing_separators(directory);
+    if (install.empty() || kv::is_drive_root_or_shorter(folder) || kv::same_path(folder, install) ||
+        !kv::path_is_within(install, folder))
+      continue;
+    if (std::none_of(parents.begin(), parents.end(), [&](const std::u16string& p) { return kv::same_path(p, folder); }))
+      parents.push_back(folder);
+  }
+  sort_longest_first(parents);
+  return parents;
 }
 
 bool batch_may_be_utf8(const kv::OsVersion& os) {

@@ -7,6 +7,7 @@
 // options removes only empty folders) and finally deletes itself.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "os_version.h"
 
@@ -18,9 +19,17 @@ inline constexpr int kSelfRemovalFolderLimit = 50;
 // The batch text, lines ending in CR LF: the wait-and-delete loop, a pause of
 // three seconds, "rd" for the uninstall subfolder and each of its parents
 // inside the installation folder (deepest first, at most 50), "rd" for the
-// installation folder, and the batch deleting itself.
+// installation folder, "rd" for each of `parent_folders` (the folders above
+// it that the installation made, deepest first) and the batch deleting
+// itself.
 std::u16string self_removal_batch_text(std::u16string_view own_path, std::u16string_view install_folder,
-                                       std::u16string_view uninstall_subdir, std::u16string_view batch_path);
+                                       std::u16string_view uninstall_subdir, std::u16string_view batch_path,
+                                       const std::vector<std::u16string>& parent_folders = {});
+
+// The recorded directories that lie above the installation folder (the
+// levels the installer made for it, "Publisher\Product"), deepest first.
+std::vector<std::u16string> installation_parents(const std::vector<std::u16string>& directories,
+                                                 std::u16string_view install_folder);
 
 // Systems before Windows 7 cannot run a UTF-8 batch.
 bool batch_may_be_utf8(const kv::OsVersion& os);
@@ -36,10 +45,11 @@ std::string encode_self_removal_batch(std::u16string_view text, bool utf8_allowe
 // Windows folder; else "c:\temp", created) and starts it hidden through the
 // command interpreter with its short path. The caller ends the process
 // right afterwards. Failures are silent; false when nothing was started.
-bool remove_self(const std::u16string& install_folder, const std::u16string& uninstall_subdir);
+bool remove_self(const std::u16string& install_folder, const std::u16string& uninstall_subdir,
+                 const std::vector<std::u16string>& parent_folders);
 
 // The same for a given file in place of the running executable.
 bool start_self_removal(const std::u16string& own_path, const std::u16string& install_folder,
-                        const std::u16string& uninstall_subdir);
+                        const std::u16string& uninstall_subdir, const std::vector<std::u16string>& parent_folders = {});
 
 }  // namespace uninstall

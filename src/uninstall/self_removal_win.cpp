@@ -28,9 +28,9 @@ std::u16string batch_argument(const std::u16string& path) {
 }  // namespace
 
 bool start_self_removal(const std::u16string& own_path, const std::u16string& install_folder,
-                        const std::u16string& uninstall_subdir) {
+                        const std::u16string& uninstall_subdir, const std::vector<std::u16string>& parent_folders) {
   std::u16string batch = kv::join_path(engine::path_variable(engine::PathVar::Temp), kSelfRemovalBatchName);
-  std::u16string text = self_removal_batch_text(own_path, install_folder, uninstall_subdir, batch);
+  std::u16string text = self_removal_batch_text(own_path, install_folder, uninstall_subdir, batch, parent_folders);
   if (integration::write_whole_file(batch, encode_self_removal_batch(text, batch_may_be_utf8(kv::os_version()))) !=
       ERROR_SUCCESS)
     return false;
@@ -50,8 +50,9 @@ bool start_self_removal(const std::u16string& own_path, const std::u16string& in
   return reinterpret_cast<INT_PTR>(result) > 31;
 }
 
-bool remove_self(const std::u16string& install_folder, const std::u16string& uninstall_subdir) {
-  return start_self_removal(kv::module_file_name(), install_folder, uninstall_subdir);
+bool remove_self(const std::u16string& install_folder, const std::u16string& uninstall_subdir,
+                 const std::vector<std::u16string>& parent_folders) {
+  return start_self_removal(kv::module_file_name(), install_folder, uninstall_subdir, parent_folders);
 }
 
 }  // namespace uninstall

@@ -128,16 +128,6 @@ class Background:
         return Run(self.proc.returncode, text, out.decode(errors="replace"), err.decode(errors="replace"))
 
 
-def wait_until_gone(path: pathlib.Path, seconds: float = 30) -> bool:
-    """Waits for a path to disappear: the uninstaller's self-removal batch
-    deletes it and its folder after the uninstaller has ended."""
-    import time
-
-    deadline = time.time() + seconds
-    while path.exists() and time.time() < deadline:
-        time.sleep(0.5)
-    return not path.exists()
-
 
 def display_env() -> dict[str, str]:
     return {**os.environ, "DISPLAY": ENV.get("DISPLAY", "")}

@@ -159,11 +159,16 @@ def test_no_downgrade_below_refuses_a_lower_version_and_changes_nothing(tmp_path
 
 def test_folder_override(tmp_path, clean):
     name = clean.add("Scenario Override")
-    run = wine.run(build(tmp_path, name, "1.0"), raw='/d:"C:\\Custom Place" /silent')
+    run = wine.run(build(tmp_path, name, "1.0"), raw='/d:"C:\\Custom Place\\Of Its Own" /silent')
     assert run.returncode == 1
-    assert (wine.DRIVE_C / "Custom Place" / "app.txt").exists()
+    folder = wine.DRIVE_C / "Custom Place" / "Of Its Own"
+    assert (folder / "app.txt").exists()
     assert not (PROGRAMS / name).exists()
-    assert wine.reg_query(UNINSTALL + name)["InstallLocation"] == "C:\\Custom Place"
+    assert wine.reg_query(UNINSTALL + name)["InstallLocation"] == "C:\\Custom Place\\Of Its Own"
+    # The level above the folder was made by the installation too: it goes
+    # with it.
+    assert wine.run(folder / "uninstall.exe", raw=f'/u:"{name}" /silent').returncode == 0
+    assert wine.wait_until_gone(wine.DRIVE_C / "Custom Place")
 
 
 def test_a_locked_file_is_replaced_at_the_next_restart(tmp_path, clean):

@@ -244,6 +244,23 @@ TEST(SelfRemoval, BatchRemovesTheSubfoldersDeepestFirstThenTheInstallationFolder
   EXPECT_EQ(rd_lines, 51u);
 }
 
+TEST(SelfRemoval, TheLevelsTheInstallationMadeAboveItsFolderGoLast) {
+  const std::vector<std::u16string> recorded = {u"C:\\Maker\\App", u"C:\\Maker\\App\\Un", u"c:\\maker\\",
+                                                u"C:\\Maker",       u"C:\\Makers",        u"C:\\",
+                                                u"D:\\Maker\\App"};
+  const std::vector<std::u16string> parents = installation_parents(recorded, u"C:\\Maker\\App\\");
+  // Only strict ancestors, once each whatever their letter case, never a root.
+  ASSERT_EQ(parents, std::vector<std::u16string>{u"c:\\maker"});
+  EXPECT_EQ(installation_parents({u"C:\\A", u"C:\\A\\B"}, u"C:\\A\\B\\C"),
+            (std::vector<std::u16string>{u"C:\\A\\B", u"C:\\A"}));
+  EXPECT_TRUE(installation_parents({u"C:\\A"}, u"").empty());
+
+  EXPECT_EQ(narrow(self_removal_batch_text(u"C:\\A\\B\\C\\setup.exe", u"C:\\A\\B\\C", u"", u"T.bat",
+                                           {u"C:\\A\\B", u"C:\\A"})),
+            ":Repeat\r\ndel \"C:\\A\\B\\C\\setup.exe\"\r\nif exist \"C:\\A\\B\\C\\setup.exe\" goto Repeat\r\n"
+            "CHOICE /T 3 /D Y\r\nrd \"C:\\A\\B\\C\"\r\nrd \"C:\\A\\B\"\r\nrd \"C:\\A\"\r\ndel \"T.bat\"\r\n");
+}
+
 TEST(SelfRemoval, EncodingFollowsTheTextAndTheSystem) {
   const kv::OsVersion vista{6, 0}, seven{6, 1}, ten{10, 0};
   kv::OsVersion me{4, 90};

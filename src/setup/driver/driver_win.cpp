@@ -257,6 +257,10 @@ void prepare_folders() {
   const std::u16string& install = values.install_dir;
   if (DWORD error = kv::create_folder_chain(install); error == ERROR_SUCCESS)
     uninstall::add_to_removal_list_w(uninstall::uninstall_data, install, uninstall::RemovalKind::directory);
+  // The levels above it that this run made go with it at uninstallation.
+  for (const std::u16string& level : run.driver.created_folders)
+    if (!kv::same_path(level, install))
+      uninstall::add_to_removal_list_w(uninstall::uninstall_data, level, uninstall::RemovalKind::directory);
   values.uninstall_dir = kv::join_path(install, run.settings.UninstallSubdir);
   if (DWORD error = kv::create_folder_chain(values.uninstall_dir); error != ERROR_SUCCESS)
     engine::log_wide_pieces({u"Failed to create uninstall data folder \"", values.uninstall_dir, u"\": ",
