@@ -2,6 +2,7 @@
 #   make demo   build everything, pack the example product, install it
 #               silently under Wine, show what was installed, uninstall it
 #   make test   build everything and run the whole test suite
+#   make dist   the release archives in dist/
 # Both install what they need from Debian first (scripts/bootstrap).
 
 BUILD   ?= build
@@ -12,7 +13,7 @@ WIN32   := $(BUILD)/win32
 FUZZ    := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all bootstrap host win32 fuzz test test-host test-fuzz test-wine demo fuzz-long bench corruption-sweep clean
+.PHONY: all bootstrap host win32 fuzz test test-host test-fuzz test-wine demo dist fuzz-long bench corruption-sweep clean
 
 all: host win32
 
@@ -58,6 +59,11 @@ test: host win32 fuzz
 
 demo: host win32
 	scripts/demo
+
+# The release archives in dist/: the builder for Linux and for Windows, each
+# with the runtime stub beside it, the docs and the examples.
+dist: host win32
+	scripts/dist
 
 # Longer fuzzing than the suite's bounded runs.
 fuzz-long:

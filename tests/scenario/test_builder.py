@@ -77,7 +77,7 @@ def test_windows_builder_makes_the_same_installer_under_wine(example, tmp_path):
     run = wine.run(builder.WINDOWS_BUILDER, wine.windows_path(builder.EXAMPLE), "-o", wine.windows_path(installer),
                    "--stub", wine.windows_path(wine.RUNTIME), "--key", KEY, "--verify")
     assert run.returncode == 0, run.stderr
-    assert "3 files" in run.stdout and "verified" in run.stdout
+    assert "4 files" in run.stdout and "verified" in run.stdout
     assert installer.read_bytes() == example.read_bytes()
 
 
