@@ -11,10 +11,12 @@
 #include "crash_mail.h"
 #include "crash_report_text.h"
 #include "engine_run.h"
+#include "rollback_win.h"
 #include "exit_routine.h"
 #include "fatal.h"
 #include "http_client.h"
 #include "install_log_win.h"
+#include "rollback_win.h"
 #include "paths.h"
 #include "run_state.h"
 #include "silent.h"
@@ -50,7 +52,8 @@ std::string product_text(const AppInfo& info) { return info.name + " " + info.ve
 // log as its failure summary, when the run's log has begun.
 void keep_report(const std::string& report) {
   engine::run.log.error_report += kCrashedMark + report;
-  if (engine::run.log.run_log)
+  // A run that is rolled back keeps its log in the temporary folder instead.
+  if (engine::run.log.run_log && !engine::journal.open)
     engine::finish_log(engine::run.log.error_report, setup::run.driver.reinstall, /*prompts_allowed=*/false);
 }
 

@@ -16,6 +16,7 @@
 #include "path_variables_win.h"
 #include "paths.h"
 #include "replacing_writer.h"
+#include "rollback_win.h"
 #include "run_status.h"
 #include "run_state.h"
 #include "shared_counts.h"
@@ -85,7 +86,7 @@ bool FileInstaller::create_destination_folder(const setup::FileEntry& entry, con
       kv::iequals(kv::without_trailing_separators(folder), kv::without_trailing_separators(expanded(u"%InstallDir%"))))
     return true;
   bool file_in_the_way = false;
-  if (DWORD error = kv::create_folder_chain(folder, &file_in_the_way); error != ERROR_SUCCESS) {
+  if (DWORD error = create_journalled_folder(folder, &file_in_the_way); error != ERROR_SUCCESS) {
     std::u16string reason = file_in_the_way ? u"Cannot create directory because there is a file with the same name."
                                             : system_error_text(error);
     error_report_append(setup::localised(setup::text_id::kCannotCreateFolder) + u" " + folder + u"\r\n" + reason +

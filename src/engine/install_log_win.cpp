@@ -15,6 +15,7 @@
 #include "os_version.h"
 #include "path_variables_win.h"
 #include "paths.h"
+#include "rollback_journal.h"
 #include "run_modes.h"
 #include "run_state.h"
 #include "text.h"
@@ -106,7 +107,8 @@ InstallLogHeader current_header(bool reinstall) {
 }
 
 // Appends this run's section; false when Install.log cannot be opened.
-bool write_install_log(const std::u16string& path, std::string_view failures, bool reinstall) {
+bool write_install_log(const std::u16string& path, std::string_view failures, bool reinstall,
+                       const std::u16string& end_text) {
   kv::UniqueFile file(CreateFileW(kv::as_wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
@@ -115,7 +117,7 @@ bool write_install_log(const std::u16string& path, std::string_view failures, bo
   std::string old = read_at_most(file.get(), std::size_t(std::min<LONGLONG>(size.QuadPart, 3)));
   if (old != kUtf8Bom && size.QuadPart > 3) old += read_at_most(file.get(), std::size_t(size.QuadPart - 3));
 
-  InstallLogWrite write = plan_install_log(old, current_header(reinstall), failures, setup::localised(setup::text_id::kInstallationCompleteCaption));
+  InstallLogWrite write = plan_install_log(old, current_header(reinstall), failures, end_text);
   if (write.rewrite) {
     seek(file.get(), 0, FILE_BEGIN);
     write_all(file.get(), *write.rewrite);
@@ -152,6 +154,13 @@ void discard_run_log() {
   run_log_file.log.reset();
 }
 
+void keep_run_log_in_temp() {
+  if (!run_log_file.log) return;
+  const std::u16string name = (run.paths.product_name.empty() ? u"Setup" : run.paths.product_name) + u" Install.log";
+  write_install_log(kv::join_path(path_variable(PathVar::Temp), name), run.log.error_report, false,
+                    std::u16string(kRolledBack));
+}
+
 std::u16string install_log_path() { return kv::join_path(run.paths.uninstall_dir, u"Install.log"); }
 
 void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed) {
@@ -183,7 +192,9 @@ void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed)
       break;
   }
   if (!plan.write_file) return;
-  if (write_install_log(path, failures, reinstall) && show) show_log();
+  if (write_install_log(path, failures, reinstall, setup::localised(setup::text_id::kInstallationCompleteCaption)) &&
+      show)
+    show_log();
 }
 
 void show_log() {

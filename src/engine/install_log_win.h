@@ -21,6 +21,11 @@ void discard_run_log();
 // holds the crash text when the crash report calls this without prompts.
 void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed);
 
+// The log of a run that was rolled back, with its failures: in the
+// temporary folder as "<product> Install.log", since the installation
+// folder is gone.
+void keep_run_log_in_temp();
+
 // Opens Install.log for the user: the shell's "open", else notepad.
 void show_log();
 

@@ -15,6 +15,7 @@
 #include "paths.h"
 #include "reboot_operations.h"
 #include "replacing_writer.h"
+#include "rollback_win.h"
 #include "run_state.h"
 #include "text_ids.h"
 #include "win_handles.h"
@@ -92,11 +93,34 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
   return {false, true};
 }
 
+// A file the run replaces is moved aside first, so that a rollback can put
+// it back; one whose protective attributes keep it from being written over
+// stays where it is, so that the write refuses it as it always did.
+bool moved_aside(const FileWriteRequest& request, const setup::ProductFlagWords& flags) {
+  if (!request.existed) return false;
+  DWORD attributes = GetFileAttributesW(kv::as_wide(request.destination));
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if ((attributes & kProtectiveAttributes) && !flags.has_low(setup::flags_low::kOverwriteProtected)) return false;
+  return move_aside(request.destination);
+}
+
+FileWriteResult write_file(const FileWriteRequest& request, const setup::ProductFlagWords& flags);
+
 }  // namespace
 
 FileWriteResult write_replacing_file(const FileWriteRequest& request) {
   if (request.data.size() > 0x7FFFFFFF) setup::corrupt_installer(kDataSizeError);
   const setup::ProductFlagWords& flags = setup::run.settings.ProductFlags;
+  const bool aside = moved_aside(request, flags);
+  FileWriteResult result = write_file(request, flags);
+  if (aside && !result.written) put_back(request.destination);
+  if (!request.existed && result.written) journal_created_file(request.destination);
+  return result;
+}
+
+namespace {
+
+FileWriteResult write_file(const FileWriteRequest& request, const setup::ProductFlagWords& flags) {
   const wchar_t* path = kv::as_wide(request.destination);
   DWORD error = 0;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
@@ -128,5 +152,7 @@ FileWriteResult write_replacing_file(const FileWriteRequest& request) {
   }
   return give_up(request, error);
 }
+
+}  // namespace
 
 }  // namespace engine

@@ -8,6 +8,7 @@ namespace setup {
 // What the exit routine tears down, in this order; each part that creates
 // one of these things fills in its hook.
 struct ExitHooks {
+  void (*roll_back_unfinished_run)() = nullptr;  // an installation that did not complete
   void (*destroy_progress_window)() = nullptr;
   void (*destroy_background_window)() = nullptr;  // minimise, destroy, forget
   void (*discard_log_temporary)() = nullptr;      // close and delete the run log's file

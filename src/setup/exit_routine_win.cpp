@@ -23,6 +23,7 @@ void end_run(RunOutcome outcome) {
 
 void exit_installer(int code) {
   kv::CrashInfo crash = kv::crash_guard([] {
+    call(run.exit_hooks.roll_back_unfinished_run);
     call(run.exit_hooks.destroy_progress_window);
     call(run.exit_hooks.destroy_background_window);
     kv::pump_messages();

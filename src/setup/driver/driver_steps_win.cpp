@@ -20,6 +20,7 @@
 #include "file_install.h"
 #include "firewall_exceptions.h"
 #include "folder_rights.h"
+#include "rollback_win.h"
 #include "run_state.h"
 #include "text_ids.h"
 #include "uninstaller_placement.h"
@@ -112,6 +113,7 @@ void run_installation_batches() {
   const std::uint32_t flags2 = run.installation.head.ProductFlags2;
   auto run_one = [&](const std::string& commands, bool hidden, std::uint32_t announce_bit, const char* name) {
     if (commands.empty()) return;
+    engine::journal.batch_ran = true;
     integration::run_batch(commands, hidden, (flags2 & announce_bit) ? name : "");
   };
   run_one(integration::append_extra_commands(run.settings.pre_installation_batch, run.modes.extra_batch[kPreInstallBatch]),

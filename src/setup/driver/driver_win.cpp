@@ -34,6 +34,7 @@
 #include "path_variables_win.h"
 #include "pe_edit.h"
 #include "registry.h"
+#include "rollback_win.h"
 #include "run_modes.h"
 #include "settings_system.h"
 #include "text_ids.h"
@@ -251,6 +252,21 @@ void choose_installation_folder() {
 
 // --- Step 20: the folders of the run.
 
+// Leaving before the run completed takes back what it changed, and the
+// installation folder's levels it made; the log of such a run stays in the
+// temporary folder.
+void roll_back_run() {
+  engine::roll_back();
+  steps::remove_created_folders();
+  engine::keep_run_log_in_temp();
+}
+
+// From the progress window on, the run changes the machine.
+void open_rollback() {
+  engine::open_journal();
+  run.exit_hooks.roll_back_unfinished_run = roll_back_run;
+}
+
 void prepare_folders() {
   engine::PathRunValues& values = engine::run.paths;
   steps::status(text_id::kCreatingFolders, 1);
@@ -262,7 +278,7 @@ void prepare_folders() {
     if (!kv::same_path(level, install))
       uninstall::add_to_removal_list_w(uninstall::uninstall_data, level, uninstall::RemovalKind::directory);
   values.uninstall_dir = kv::join_path(install, run.settings.UninstallSubdir);
-  if (DWORD error = kv::create_folder_chain(values.uninstall_dir); error != ERROR_SUCCESS)
+  if (DWORD error = engine::create_journalled_folder(values.uninstall_dir); error != ERROR_SUCCESS)
     engine::log_wide_pieces({u"Failed to create uninstall data folder \"", values.uninstall_dir, u"\": ",
                              kv::system_error_text(error), u"\r\n"});
   else if (values.uninstall_dir != install)
@@ -277,7 +293,7 @@ void prepare_folders() {
   }
   // The completion takes it away again when nothing was installed there.
   if (!values.shared_dir.empty()) {
-    if (DWORD error = kv::create_folder_chain(values.shared_dir); error != ERROR_SUCCESS)
+    if (DWORD error = engine::create_journalled_folder(values.shared_dir); error != ERROR_SUCCESS)
       engine::log_wide_pieces({u"Failed to create shared folder \"", values.shared_dir, u"\": ",
                                kv::system_error_text(error), u"\r\n"});
   }
@@ -337,6 +353,7 @@ void run_installation() {
   engine::run.paths.portable = steps::on_removable_drive(engine::run.paths.install_dir);
   fill_run_values();
   choose_start_menu_folder();
+  open_rollback();
   steps::begin_installation_proper();
   steps::restore_point();
   prepare_folders();
@@ -347,6 +364,7 @@ void run_installation() {
   steps::install_files();
   steps::after_files();
   steps::completion();
+  engine::complete_journal();
   end_run(run.driver.restart_pending ? RunOutcome::restart_needed : RunOutcome::completed);
 }
 
