@@ -218,3 +218,34 @@ def test_the_uninstaller_closes_the_program_before_removing_its_files(tmp_path, 
     assert program.exit_code() == CLOSED
     assert wine.wait_until_gone(folder), "every file was removed, the held one too"
     assert wine.reg_query(UNINSTALL + name) is None
+
+
+def test_the_uninstaller_asks_after_its_confirmation_and_cancel_removes_nothing(tmp_path, cleanup, programs):
+    name = "Scenario Close Uninstall Ask"
+    cleanup.append(name)
+    assert wine.run(installer(tmp_path, name, "1.0", "ask", 'phases = ["uninstall"]'), "/silent").returncode == 1
+    folder = PROGRAMS / name
+    program = Running(tmp_path, installed_file(name))
+    programs.append(program)
+    uninstaller = wine.Background(folder / "uninstall.exe", raw=f'/u:"{name}"', timeout=180)
+    try:
+        # An asking rule waits until the user has confirmed the removal.
+        confirmation = gui.wait_for(lambda w: w.has(gui.IDYES) and w.caption == f"{name} Uninstall",
+                                    "confirmation", process=uninstaller)
+        assert "Running Program" not in confirmation.text(gui.MESSAGE_TEXT)
+        gui.click(confirmation, gui.IDYES)
+        question = close_question(uninstaller)
+        assert question.caption == f"{name} Uninstall"
+        assert question.text(gui.MESSAGE_TEXT) == ("Running Program is running. Please close it, then click Retry "
+                                                   "to continue, or click Cancel to stop the uninstallation.")
+        gui.click(question, gui.IDCANCEL)
+        cancelled = gui.wait_for_message(f"The removal of {name} has been canceled.", process=uninstaller)
+        assert cancelled.caption == "Canceled"
+        gui.click(cancelled, gui.IDOK)
+        assert uninstaller.proc.wait(timeout=60) == 1
+    finally:
+        if uninstaller.proc.poll() is None:
+            uninstaller.proc.kill()
+    assert program.running()
+    assert installed_file(name).exists() and (folder / "Uninstall.DAT").exists()
+    assert wine.reg_query(UNINSTALL + name) is not None

@@ -9,7 +9,8 @@
 // request), 11 a quit request reached its loop with the window still there,
 // 12 STOP-FILE appeared, 13 it ran out of time, 15 its window was closed
 // while still minimised; a terminated process ends
-// with the code its terminator chose. 2 and 3: it could not start.
+// with the code its terminator chose. 2 to 5: it could not start (arguments,
+// the file, the class, the window).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -72,10 +73,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hInstance = instance;
   wc.lpszClassName = argv[1];
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  if (!RegisterClassW(&wc)) return 3;
+  if (!RegisterClassW(&wc)) return 4;
   HWND window = CreateWindowW(argv[1], argv[2], WS_OVERLAPPEDWINDOW, 40, 40, 320, 160, nullptr, nullptr, instance,
                               nullptr);
-  if (!window) return 3;
+  if (!window) return 5;
   ShowWindow(window, minimised ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
   SetTimer(window, kPollTimer, kPollMilliseconds, nullptr);
 
