@@ -197,6 +197,12 @@ void read_close_rules(Table& root, Reading& r) {
       rule.phase_flags = 0;
       for (std::int64_t bit : *list) rule.phase_flags |= static_cast<std::uint8_t>(bit);
       if (rule.phase_flags == 0) t.fail("phases", "expected at least one phase");
+      // The uninstaller is given only the rules for "uninstall" and times
+      // each by its mode: alone, this phase would never act.
+      if ((rule.phase_flags & CloseRule::kAfterUninstallQuestion) &&
+          !(rule.phase_flags & CloseRule::kBeforeUninstallQuestion))
+        t.fail("phases", "\"uninstall-after-question\" needs \"uninstall\" too (the uninstaller closes \"ask\" "
+                         "rules after its question, the others before it)");
     }
     t.finish();
     r.settings().close_rules.push_back(std::move(rule));

@@ -24,6 +24,8 @@ void fatal_message_box(const std::u16string& text);
 // Dispatches the thread's pending messages and returns: the run's windows
 // repaint and answer while it works.
 void pump_messages();
+// Waits that long while dispatching the thread's messages as they come.
+void pump_messages_for(DWORD milliseconds);
 
 // Centres a window over another (the work area of its screen when there is
 // none, or it is not shown).

@@ -125,6 +125,16 @@ void pump_messages() {
   }
 }
 
+void pump_messages_for(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    pump_messages();
+    DWORD passed = GetTickCount() - start;
+    if (passed >= milliseconds) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed, QS_ALLINPUT);
+  }
+}
+
 void centre_window(HWND window, HWND over) {
   RECT area{};
   if (!over || !IsWindowVisible(over) || IsIconic(over) || !GetWindowRect(over, &area)) {

@@ -186,9 +186,15 @@ bool open_product(const std::u16string& product_name) {
   setup::end_run(setup::RunOutcome::cancelled);
 }
 
+// The uninstaller's passes ask with its own texts; false when cancelled.
+bool close_programs(std::uint8_t phase) {
+  setup::CloseTexts texts{text(setup::text_id::kUninstallCloseProgramQuestion), text(setup::text_id::kUninstallTitle)};
+  return setup::close_applications(uninstall_data.close_rules, phase, texts);
+}
+
 // The confirmation; false when the user took the support offer instead.
 bool confirm() {
-  if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kBeforeUninstallQuestion)) abort_run();
+  if (!close_programs(CloseRule::kBeforeUninstallQuestion)) abort_run();
   if (!automatic()) {
     if (!ask(text(setup::text_id::kUninstallQuestion), text(setup::text_id::kUninstallTitle)))
       setup::end_run(setup::RunOutcome::cancelled);
@@ -200,7 +206,7 @@ bool confirm() {
       }
     }
   }
-  if (!setup::close_applications(uninstall_data.close_rules, CloseRule::kAfterUninstallQuestion)) abort_run();
+  if (!close_programs(CloseRule::kAfterUninstallQuestion)) abort_run();
   if (uninstall_run.has_high(setup::flags_high::kUninstallProgressWindow) && !setup::run.modes.silent) {
     wizard::ProgressOptions options;
     options.cancel_enabled = false;  // no way back once the removal has begun

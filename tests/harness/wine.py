@@ -114,11 +114,15 @@ def run_for_exit_code(exe: os.PathLike | str, raw: str, timeout: int = 300, env:
 class Background:
     """A program started without waiting, for tests that drive its windows."""
 
-    def __init__(self, exe: os.PathLike | str, *args: str, timeout: int = 120):
+    def __init__(self, exe: os.PathLike | str, *args: str, timeout: int = 120, raw: str | None = None):
+        env = ENV
+        if raw is not None:  # as run(..., raw=...): exactly this command line
+            env = {**ENV, "TESS_COMMAND_LINE": f'"{windows_path(exe)}" {raw}'}
+            exe, args = PROBE, ("launch",)
         self.trace = _trace_file()
         self.proc = subprocess.Popen(
             [str(WINE_RUN), "--trace", str(self.trace), "--timeout", str(timeout), str(exe), *args],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=ENV,
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env,
         )
 
     def wait(self, timeout: int = 60) -> Run:

@@ -311,6 +311,8 @@ TEST(BuilderDescription, BadInputNamesThePlaceAndWhatWasExpected) {
        "product.toml:5:8: [[firewall]] name: cannot hold \";\" or line breaks"},
       {"[product]\nname = \"P\"\n[[close]]\nname = \"App\"\n",
        "product.toml:3:1: [[close]]: expected a window class, a title or both"},
+      {"[product]\nname = \"P\"\n[[close]]\nclass = \"W\"\nphases = [\"uninstall-after-question\"]\n",
+       "product.toml:5:10: [[close]] phases: \"uninstall-after-question\" needs \"uninstall\" too"},
       {"[product]\nname = \"P\"\n[[delete]]\npattern = \"~~THE END~~\"\n",
        "product.toml:4:11: [[delete]] pattern: this text marks the end of the list"},
       {"[product]\nname = \"P\"\n[[delete]]\npattern = \"x\"\ndate = \"yesterday\"\n",

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
+#include "close_rules.h"
 #include "csv.h"
 #include "uninstall_data.h"
 
@@ -81,6 +83,35 @@ TEST(UninstallImage, SectionsInOrderAndEmptyOnesLeftOut) {
             "\r\n\r\n[MSI]\r\n\"C:\\p.msi\",3\r\n"
             "\r\n\r\n[Registry2]\r\nHKLM\\Software\\A\r\n"
             "\r\n\r\n[ConditionalDelete]\r\nold.dll,4,100,10\r\n");
+}
+
+// The installer's rules on their way to the uninstaller's two passes: only
+// those for uninstalling travel, and each acts in the pass its mode gives.
+TEST(UninstallImage, CloseRulesActInThePassTheirModeGives) {
+  using setup::CloseAction;
+  using setup::CloseRule;
+  const std::vector<CloseRule> installed = {
+      {"Viewer", "", "Viewer", 0, CloseRule::kBeforeInstalling},  // installation only
+      {"", "*Editor", "Editor", 2, CloseRule::kBeforeInstalling | CloseRule::kBeforeUninstallQuestion},
+      {"Editor", "", "Editor", 3, CloseRule::kBeforeUninstallQuestion},
+  };
+  UninstallData data;
+  data.close_rules = setup::close_rules_for_uninstaller(installed);
+  UninstallData read = uninstall::parse_uninstall_image(uninstall::build_uninstall_image(data));
+  ASSERT_EQ(read.close_rules.size(), 2u);
+  EXPECT_EQ(read.close_rules[0].phase_flags, CloseRule::kAfterUninstallQuestion);
+  EXPECT_EQ(read.close_rules[1].phase_flags, CloseRule::kBeforeUninstallQuestion);
+
+  // Before the question the terminating rule acts, though the asking one comes first.
+  const setup::WindowFacts editor{"Editor", "My Editor 2", false, false};
+  auto before = setup::decide_close(read.close_rules, CloseRule::kBeforeUninstallQuestion, editor, false);
+  EXPECT_EQ(before.action, CloseAction::terminate);
+  auto after = setup::decide_close(read.close_rules, CloseRule::kAfterUninstallQuestion, editor, false);
+  EXPECT_EQ(after.action, CloseAction::ask);
+  EXPECT_EQ(after.rule->display_name, "Editor");
+  EXPECT_EQ(setup::decide_close(read.close_rules, CloseRule::kBeforeUninstallQuestion, {"Viewer", "", false, false},
+                                false).action,
+            CloseAction::none);
 }
 
 TEST(UninstallImage, RoundTripKeepsEverySection) {

@@ -9,6 +9,7 @@
 #include "registry_entries.h"
 #include "shortcuts.h"
 #include "close_applications.h"
+#include "close_rules.h"
 #include "corrupt_installer.h"
 #include "dialogs.h"
 #include "driver_state.h"
@@ -62,12 +63,13 @@ void keep_uninstall_texts() {
 }
 
 void close_applications() {
-  if (!setup::close_applications(run.settings.close_rules, CloseRule::kBeforeInstalling)) cancel();
+  const std::vector<CloseRule>& rules = run.settings.close_rules;
+  if (rules.empty()) return;
+  CloseTexts texts{localised(text_id::kCloseProgramQuestion), localised(text_id::kInstallerTitle)};
+  if (!setup::close_applications(rules, CloseRule::kBeforeInstalling, texts)) cancel();
   // The uninstaller keeps the rules for its own passes.
-  auto& rules = uninstall::uninstall_data.close_rules;
-  rules.clear();
-  for (const CloseRule& r : run.settings.close_rules)
-    if (r.phase_flags & CloseRule::kBeforeUninstallQuestion) rules.push_back(r);
+  uninstall::uninstall_data.close_rules = close_rules_for_uninstaller(rules);
+  resume_after_closing();
 }
 
 bool on_removable_drive(const std::u16string& folder) {
