@@ -154,10 +154,10 @@ void discard_run_log() {
   run_log_file.log.reset();
 }
 
-void keep_run_log_in_temp() {
+void keep_run_log_in_temp(bool reinstall) {
   if (!run_log_file.log) return;
   const std::u16string name = (run.paths.product_name.empty() ? u"Setup" : run.paths.product_name) + u" Install.log";
-  write_install_log(kv::join_path(path_variable(PathVar::Temp), name), run.log.error_report, false,
+  write_install_log(kv::join_path(path_variable(PathVar::Temp), name), run.log.error_report, reinstall,
                     std::u16string(kRolledBack));
 }
 

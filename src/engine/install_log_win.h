@@ -24,7 +24,7 @@ void finish_log(std::string_view failures, bool reinstall, bool prompts_allowed)
 // The log of a run that was rolled back, with its failures: in the
 // temporary folder as "<product> Install.log", since the installation
 // folder is gone.
-void keep_run_log_in_temp();
+void keep_run_log_in_temp(bool reinstall);
 
 // Opens Install.log for the user: the shell's "open", else notepad.
 void show_log();

@@ -90,6 +90,7 @@ FileWriteResult give_up(const FileWriteRequest& request, DWORD error) {
   }
   require_restart();
   log_wide(result.message);
+  journal_scheduled_file(destination);
   return {false, true};
 }
 

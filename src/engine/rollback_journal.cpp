@@ -19,6 +19,7 @@ std::vector<UndoStep> rollback_steps(const RollbackJournal& journal) {
   std::vector<const JournalEntry*> seen;
   // The first record of a path tells what was there before the run.
   for (const JournalEntry& entry : journal.entries) {
+    if (entry.kind == JournalKind::scheduled_file) continue;
     if (std::any_of(seen.begin(), seen.end(), [&](const JournalEntry* e) {
           return e->kind != JournalKind::created_folder && entry.kind != JournalKind::created_folder &&
                  kv::same_path(e->path, entry.path);
@@ -32,9 +33,17 @@ std::vector<UndoStep> rollback_steps(const RollbackJournal& journal) {
       case JournalKind::created_file: steps.push_back({UndoAction::delete_file, e.path, {}}); break;
       case JournalKind::replaced_file: steps.push_back({UndoAction::restore_backup, e.path, e.backup}); break;
       case JournalKind::created_folder: steps.push_back({UndoAction::remove_folder, e.path, {}}); break;
+      case JournalKind::scheduled_file: break;
     }
   }
   return steps;
+}
+
+std::vector<std::u16string> scheduled_files(const RollbackJournal& journal) {
+  std::vector<std::u16string> out;
+  for (const JournalEntry& e : journal.entries)
+    if (e.kind == JournalKind::scheduled_file) out.push_back(e.path);
+  return out;
 }
 
 std::vector<std::u16string> backups_to_delete(const RollbackJournal& journal) {

@@ -15,6 +15,7 @@ enum class JournalKind {
   created_file,    // deleted on rollback
   replaced_file,   // `backup` moved back over it on rollback, deleted when the run completes
   created_folder,  // removed on rollback when empty
+  scheduled_file,  // its replacement at the next restart is taken back on rollback
 };
 
 struct JournalEntry {
@@ -44,6 +45,9 @@ struct UndoStep {
 // before the folder. A path written twice is undone once, by its first
 // record (the state before the run).
 std::vector<UndoStep> rollback_steps(const RollbackJournal& journal);
+
+// The files whose replacement at the next restart a rollback takes back.
+std::vector<std::u16string> scheduled_files(const RollbackJournal& journal);
 
 // The backups a completed run deletes.
 std::vector<std::u16string> backups_to_delete(const RollbackJournal& journal);

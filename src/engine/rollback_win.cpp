@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <set>
+
+#include "engine_run.h"
+#include "file_install_lists.h"
 #include "folders_win.h"
 #include "install_log.h"
 #include "paths.h"
@@ -94,6 +98,10 @@ void journal_created_file(const std::u16string& path) {
   if (journal.open) journal.entries.push_back({JournalKind::created_file, path, {}});
 }
 
+void journal_scheduled_file(const std::u16string& path) {
+  if (journal.open) journal.entries.push_back({JournalKind::scheduled_file, path, {}});
+}
+
 void complete_journal() {
   if (!journal.open) return;
   journal.open = false;
@@ -109,6 +117,10 @@ void roll_back() {
   journal.open = false;
   log_wide(kRollingBack);
   for (const UndoStep& step : rollback_steps(journal)) undo(step);
+  // Replacements waiting for the restart would bring the run's files back.
+  std::set<std::u16string> scheduled;
+  for (const std::u16string& path : scheduled_files(journal)) scheduled.insert(path_set_key(path));
+  if (!scheduled.empty() && run.hooks.clean_pending_operations) run.hooks.clean_pending_operations(scheduled);
   if (journal.batch_ran) log_wide(kBatchesNotUndone);
   journal.entries.clear();
 }

@@ -25,6 +25,7 @@ bool move_aside(const std::u16string& path);
 // Undoes move_aside() at once, for a write that failed.
 void put_back(const std::u16string& path);
 void journal_created_file(const std::u16string& path);
+void journal_scheduled_file(const std::u16string& path);
 
 // The run completed: the moved-aside copies are deleted (at the next
 // restart when one is still in use) and nothing is rolled back any more.

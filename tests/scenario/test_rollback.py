@@ -6,6 +6,7 @@ leaves none of the replaced files' moved-aside copies behind."""
 
 import random
 import shutil
+import time
 
 import pytest
 
@@ -118,3 +119,30 @@ def test_a_completed_upgrade_keeps_no_copies_of_the_files_it_replaced(tmp_path, 
     now = installed_files()
     assert {k: v for k, v in now.items() if k.startswith("files/")} == files("2.0")
     assert [name for name in now if "rollback" in name] == []
+
+
+def test_a_replacement_scheduled_for_the_restart_is_taken_back(tmp_path, clean_machine):
+    older = builder.build_product(tmp_path / "1.0", product("1.0"), files("1.0"))
+    assert wine.run(older, "/silent").returncode == 1
+    before_files = installed_files()
+    held = FOLDER / "files" / "b.dat"
+    ready = tmp_path / "held"
+    holder = wine.Background(wine.PROBE, "hold", wine.windows_path(held), "30", wine.windows_path(ready))
+    try:
+        for _ in range(100):
+            if ready.exists():
+                break
+            time.sleep(0.1)
+        run = run_damaged(tmp_path, "2.0")
+    finally:
+        holder.proc.kill()
+    assert run.returncode == 1 and corruption.refusal(run.trace) is not None, run.trace
+    pending = wine.reg_query("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager", view32=False) or {}
+    assert "b.dat" not in pending.get("PendingFileRenameOperations", "")
+    assert installed_files() == before_files  # the replacement's temporary file is gone too
+    (log,) = temp_logs()
+    text = log.read_bytes().decode("utf-8-sig")
+    where = f"C:\\Tessaline Rollback\\{NAME}\\files\\b.dat"
+    assert "Install type: Reinstall\r\n" in text
+    assert f'"{where}" was successfully registered for replacement.' in text
+    assert f'Rolling back...\r\n\r\nFile "{where}" was removed from the list of pending moves.\r\n' in text

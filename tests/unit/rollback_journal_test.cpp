@@ -20,6 +20,8 @@ TEST(Rollback, StepsUndoNewestFirstAndEachPathOnce) {
       // Written again later in the run: the first record tells what was there.
       {JournalKind::replaced_file, u"c:\\p\\BIN\\a.exe", u"C:\\P\\bin\\a.exe.tessaline-rollback"},
       {JournalKind::replaced_file, u"C:\\P\\old.dll", u"C:\\P\\old.dll.tessaline-rollback-1"},
+      // Taken back from the restart's list instead.
+      {JournalKind::scheduled_file, u"C:\\P\\busy.dll", {}},
   };
   const std::vector<engine::UndoStep> steps = engine::rollback_steps(journal);
   ASSERT_EQ(steps.size(), 4u);
@@ -36,6 +38,7 @@ TEST(Rollback, StepsUndoNewestFirstAndEachPathOnce) {
   EXPECT_EQ(engine::backups_to_delete(journal),
             (std::vector<std::u16string>{u"C:\\P\\old.dll.tessaline-rollback", u"C:\\P\\bin\\a.exe.tessaline-rollback",
                                          u"C:\\P\\old.dll.tessaline-rollback-1"}));
+  EXPECT_EQ(engine::scheduled_files(journal), std::vector<std::u16string>{u"C:\\P\\busy.dll"});
   EXPECT_TRUE(engine::rollback_steps({}).empty());
 }
 

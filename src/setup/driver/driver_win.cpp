@@ -256,9 +256,10 @@ void choose_installation_folder() {
 // installation folder's levels it made; the log of such a run stays in the
 // temporary folder.
 void roll_back_run() {
+  if (!engine::journal.open) return;  // the run completed
   engine::roll_back();
   steps::remove_created_folders();
-  engine::keep_run_log_in_temp();
+  engine::keep_run_log_in_temp(run.driver.reinstall);
 }
 
 // From the progress window on, the run changes the machine.
