@@ -52,8 +52,9 @@ std::string product_text(const AppInfo& info) { return info.name + " " + info.ve
 // log as its failure summary, when the run's log has begun.
 void keep_report(const std::string& report) {
   engine::run.log.error_report += kCrashedMark + report;
-  // A run that is rolled back keeps its log in the temporary folder instead.
-  if (engine::run.log.run_log && !engine::journal.open)
+  // A run that is rolled back keeps its log in the temporary folder instead,
+  // and one without an installation folder yet has no Install.log.
+  if (engine::run.log.run_log && !engine::journal.open && !engine::run.paths.uninstall_dir.empty())
     engine::finish_log(engine::run.log.error_report, setup::run.driver.reinstall, /*prompts_allowed=*/false);
 }
 
