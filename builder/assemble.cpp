@@ -28,10 +28,6 @@ std::array<std::uint8_t, 8> fresh_key() {
   return key;
 }
 
-void put_u32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 std::size_t stub_checksum_offset() { return 4 + std::strlen(setup::kFormatVersion) + 1 + 3 * 4; }
@@ -118,7 +114,7 @@ BuildResult assemble(const Product& product, const BuildOptions& options, const 
     result.error = "stub " + path_to_utf8(options.stub) + ": " + result.error;
     return result;
   }
-  put_u32(file, placed.file_position + stub_checksum_offset(), setup::stub_checksum(file, placed.file_position));
+  setup::put_u32(file, placed.file_position + stub_checksum_offset(), setup::stub_checksum(file, placed.file_position));
   setup::update_pe_checksum(file);
   result.bytes = std::move(file);
   return result;

@@ -23,6 +23,9 @@ struct PeHeaders {
   std::uint32_t certificate_size = 0;
 };
 
+// v rounded up to a multiple of the alignment a.
+std::uint32_t align_up(std::uint64_t v, std::uint32_t a);
+
 // Reads and sanity-checks the headers of a 32-bit PE image; false with a
 // reason in `error` when the bytes are no such image.
 bool read_pe_headers(std::span<const std::uint8_t> file, PeHeaders& out, std::string& error);
