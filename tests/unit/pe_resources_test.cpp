@@ -236,6 +236,18 @@ TEST(PeResources, SameInputsGiveTheSameBytesAndTheSameDataChangesNothingTwice) {
   EXPECT_EQ(twice, once);
 }
 
+TEST(PeResources, AnEmptyResourceAtTheEndOfTheTreeReadsBack) {
+  std::vector<Item> items = standard_items();
+  items.back().data.clear();  // the writer places its data at the very end
+  Bytes image = image_of(tree_of(items, kResourceRva));
+  std::string error;
+  ASSERT_TRUE(setup::replace_resources(image, std::vector<Resource>{picture(2, "s")}, error)) << error;
+  std::vector<Resource> read;
+  ASSERT_TRUE(setup::read_resources(image, read, error)) << error;
+  ASSERT_EQ(read.size(), 3u);
+  EXPECT_TRUE(read[2].data.empty());
+}
+
 TEST(PeResources, ASmallerReplacementKeepsEverySectionInPlace) {
   Bytes image = image_of(tree_of(standard_items(), kResourceRva), kReadable, false);  // .data behind, fixed
   const Bytes before = image;
@@ -263,11 +275,14 @@ TEST(PeResources, WhatCannotBeRewrittenIsRefusedWithTheFileUnchanged) {
   std::vector<Resource> readable;
   std::string read_error;
   EXPECT_TRUE(setup::read_resources(inside_a_section, readable, read_error)) << read_error;
+  Bytes shared_bytes = image_of(tree_of(standard_items(), kResourceRva));
+  setup::put_u32(shared_bytes, kTable + 16, 0x400);  // .text's raw data runs into the resources
   struct Case {
     const char* what;
     Bytes image;
     const char* error;
   } cases[] = {
+      {"bytes shared with .text", shared_bytes, "the resource section overlaps the headers or another section"},
       {"data section behind", fixed_behind, "the resource section cannot grow: the section .data behind it cannot move"},
       {"signed", signed_image, "the image is signed; its resources cannot change"},
       {"no resources", no_resources, "the image's resources do not have a section of their own"},

@@ -146,7 +146,8 @@ struct Walk {
       if (key.id > 0xFFFF || !key.text.empty()) return fail("a resource language is not a number");
       if (!tree.has(target, kDataEntry)) return fail("a resource data entry lies outside the resource section");
       std::uint32_t rva = read_u32(tree.bytes, target), size = read_u32(tree.bytes, target + 4);
-      auto position = image.position_of(rva, size, file.size());
+      // Empty data may point anywhere; nothing is read from it.
+      auto position = size ? image.position_of(rva, size, file.size()) : std::optional<std::uint64_t>(0);
       if (!position) return fail("a resource's data lies outside the file");
       if (out.size() >= kMaxResources) return fail("too many resources");
       Resource r = path;
@@ -326,6 +327,21 @@ bool replace_resources(std::vector<std::uint8_t>& file, std::span<const Resource
     error = "the resource section lies outside the file";
     return false;
   }
+  // Written in place, it must not share bytes with the headers or another
+  // section.
+  const std::uint64_t headers_end =
+      std::max<std::uint64_t>(h.size_of_headers, h.section_table + std::uint64_t(h.section_count) * kSectionEntrySize);
+  bool overlaps = rsrc.raw_position < headers_end;
+  for (std::size_t i = 0; i < image.sections.size(); ++i) {
+    const Section& s = image.sections[i];
+    if (int(i) == index || s.raw_size == 0) continue;
+    overlaps = overlaps || (std::uint64_t(s.raw_position) < std::uint64_t(rsrc.raw_position) + rsrc.raw_size &&
+                            std::uint64_t(rsrc.raw_position) < std::uint64_t(s.raw_position) + s.raw_size);
+  }
+  if (overlaps) {
+    error = "the resource section overlaps the headers or another section";
+    return false;
+  }
 
   for (const Resource& replacement : replacements) {
     bool found = false;
@@ -417,8 +433,11 @@ bool replace_resources(std::vector<std::uint8_t>& file, std::span<const Resource
     std::uint32_t rva = read_u32(old, image.directory_at(kDebugDirectory));
     std::uint32_t size = read_u32(old, image.directory_at(kDebugDirectory) + 4);
     auto at = rva ? image.position_of(rva, size, old.size()) : std::nullopt;
-    if (rva && !at) {
-      error = "the debug directory lies outside the file";
+    // Its entries are changed where they lie: not among the headers, nor in
+    // the resources that are written anew.
+    if (rva && (!at || *at < headers_end ||
+                (*at < std::uint64_t(rsrc.raw_position) + rsrc.raw_size && *at + size > rsrc.raw_position))) {
+      error = "the debug directory lies outside the file or in the way";
       return false;
     }
     for (std::uint32_t k = 0; at && k + kDebugEntry <= size; k += kDebugEntry) {
