@@ -9,24 +9,6 @@
 namespace setup {
 namespace {
 
-// Offsets in the PE32 optional header.
-constexpr std::uint32_t kOptMagic = 0;
-constexpr std::uint32_t kOptInitializedData = 8;
-constexpr std::uint32_t kOptSectionAlignment = 32;
-constexpr std::uint32_t kOptFileAlignment = 36;
-constexpr std::uint32_t kOptSizeOfImage = 56;
-constexpr std::uint32_t kOptSizeOfHeaders = 60;
-constexpr std::uint32_t kOptChecksum = 64;
-constexpr std::uint32_t kOptDirectoryCount = 92;
-constexpr std::uint32_t kOptDirectories = 96;
-constexpr std::uint32_t kCertificateDirectory = 4;
-
-// Section table entry fields.
-constexpr std::uint32_t kSecVirtualSize = 8;
-constexpr std::uint32_t kSecVirtualAddress = 12;
-constexpr std::uint32_t kSecRawSize = 16;
-constexpr std::uint32_t kSecRawPosition = 20;
-constexpr std::uint32_t kSecCharacteristics = 36;
 constexpr std::uint32_t kInitializedReadable = 0x40000040;  // initialised data, readable
 constexpr std::uint32_t kPageSize = 0x1000;
 

@@ -9,18 +9,8 @@
 namespace setup {
 namespace {
 
-// Optional header and section table fields.
-constexpr std::uint32_t kOptInitializedData = 8;
-constexpr std::uint32_t kOptSizeOfImage = 56;
-constexpr std::uint32_t kOptDirectoryCount = 92;
-constexpr std::uint32_t kOptDirectories = 96;
-constexpr std::uint32_t kCertificateDirectory = 4;
+// Header and section fields beside those of pe_edit.h.
 constexpr std::uint32_t kPeSymbolTableOffset = 12;
-constexpr std::uint32_t kSecVirtualSize = 8;
-constexpr std::uint32_t kSecVirtualAddress = 12;
-constexpr std::uint32_t kSecRawSize = 16;
-constexpr std::uint32_t kSecRawPosition = 20;
-constexpr std::uint32_t kSecCharacteristics = 36;
 constexpr std::uint32_t kSecInitializedData = 0x00000040;
 constexpr std::uint32_t kSecDiscardable = 0x02000000;
 
