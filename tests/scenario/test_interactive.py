@@ -16,6 +16,7 @@ import time
 
 import pytest
 
+import builder
 import gui
 from person import Person, example_installer
 import snapshot
