@@ -10,6 +10,7 @@
 #include "kv_thread.h"
 #include "pe_edit.h"
 #include "pe_image.h"
+#include "pe_resources.h"
 #include "section_head.h"
 #include "settings_stream.h"
 #include "utf8_paths.h"
@@ -28,10 +29,6 @@ std::array<std::uint8_t, 8> fresh_key() {
   return key;
 }
 
-void put_u32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 std::size_t stub_checksum_offset() { return 4 + std::strlen(setup::kFormatVersion) + 1 + 3 * 4; }
@@ -46,6 +43,23 @@ BuildResult assemble(const Product& product, const BuildOptions& options, const 
   if (!setup::read_pe_headers(result.stub, pe, result.error)) {
     result.error = "stub " + path_to_utf8(options.stub) + ": " + result.error;
     return result;
+  }
+
+  // The author's pictures become the stub's own: the uninstaller, made from
+  // the stub, shows them too.
+  if (!product.wizard_pictures.empty()) {
+    std::vector<setup::Resource> pictures;
+    for (const WizardPicture& p : product.wizard_pictures) {
+      setup::Resource r;
+      r.type.text = std::u16string(std::begin(kPictureResourceType), std::end(kPictureResourceType) - 1);
+      r.name.id = static_cast<std::uint32_t>(p.resource_id);
+      r.data = p.png;
+      pictures.push_back(r);
+    }
+    if (!setup::replace_resources(result.stub, pictures, result.error)) {
+      result.error = "stub " + path_to_utf8(options.stub) + ": cannot put the wizard's pictures in: " + result.error;
+      return result;
+    }
   }
 
   setup::WrittenSettings settings = setup::write_settings(product.settings);
@@ -118,7 +132,7 @@ BuildResult assemble(const Product& product, const BuildOptions& options, const 
     result.error = "stub " + path_to_utf8(options.stub) + ": " + result.error;
     return result;
   }
-  put_u32(file, placed.file_position + stub_checksum_offset(), setup::stub_checksum(file, placed.file_position));
+  setup::put_u32(file, placed.file_position + stub_checksum_offset(), setup::stub_checksum(file, placed.file_position));
   setup::update_pe_checksum(file);
   result.bytes = std::move(file);
   return result;

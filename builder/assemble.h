@@ -11,6 +11,7 @@
 
 #include "archive.h"
 #include "settings.h"
+#include "wizard_pictures.h"
 
 namespace builder {
 
@@ -34,6 +35,8 @@ struct Product {
   std::uint32_t ProductFlags2 = 0;
   std::vector<PackedFile> files;
   bool encipher = false;  // the description asks for enciphered data
+  // The author's wizard pictures, in place of the stub's own resources.
+  std::vector<WizardPicture> wizard_pictures;
 };
 
 struct BuildOptions {
@@ -51,7 +54,7 @@ using ProgressCallback = std::function<void(std::uint64_t done, std::uint64_t to
 
 struct BuildResult {
   std::vector<std::uint8_t> bytes;  // the installer
-  std::vector<std::uint8_t> stub;   // the stub it was made from
+  std::vector<std::uint8_t> stub;   // the stub it was made from (with the author's pictures)
   std::string error;                // empty on success
 };
 

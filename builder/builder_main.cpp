@@ -94,6 +94,8 @@ int run_builder(const std::vector<std::string>& args, const ProgramContext& cont
 
   ProductLoad load = load_product(command.description);
   if (!load.error.empty()) return fail(load.error);
+  if (!command.quiet)
+    for (const std::string& warning : load.warnings) std::fprintf(stderr, "tessaline-build: warning: %s\n", warning.c_str());
 
   ProgressBar bar(stderr, context.error_stream_is_terminal, command.quiet);
   BuildResult built = assemble(load.product, command.options,

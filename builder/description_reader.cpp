@@ -64,6 +64,12 @@ void Description::fail(const toml::source_region& at, std::string_view message) 
   error_ = out.str();
 }
 
+void Description::warn(const toml::source_region& at, std::string_view message) {
+  std::ostringstream out;
+  out << path_to_utf8(file_) << ":" << at.begin.line << ":" << at.begin.column << ": " << message;
+  warnings_.push_back(out.str());
+}
+
 void Description::fail(std::string_view message) {
   if (failed()) return;
   error_ = path_to_utf8(file_) + ": " + std::string(message);
@@ -107,7 +113,11 @@ const toml::node* Table::node(std::string_view key) {
   return table_->get(key);
 }
 
-void Table::fail(std::string_view key, std::string_view message) {
+void Table::fail(std::string_view key, std::string_view message) { report(key, message, false); }
+
+void Table::warn(std::string_view key, std::string_view message) { report(key, message, true); }
+
+void Table::report(std::string_view key, std::string_view message, bool warning) {
   const toml::node* at = table_ ? table_->get(key) : nullptr;
   std::string text = name_;
   if (name_.empty())
@@ -115,10 +125,11 @@ void Table::fail(std::string_view key, std::string_view message) {
   else if (!key.empty())
     text.append(" ").append(key);
   text.append(": ").append(message);
-  if (at)
-    description_->fail(at->source(), text);
-  else if (table_ && table_->source().begin)
-    description_->fail(table_->source(), text);
+  const toml::source_region* region = at ? &at->source() : table_ && table_->source().begin ? &table_->source() : nullptr;
+  if (warning)
+    region ? description_->warn(*region, text) : description_->warn({}, text);
+  else if (region)
+    description_->fail(*region, text);
   else
     description_->fail(text);
 }

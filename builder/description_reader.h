@@ -34,11 +34,15 @@ class Description {
   void fail(std::string_view message);  // a problem with no place in the text
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
+  // Something the build goes on with, told to the author.
+  void warn(const toml::source_region& at, std::string_view message);
+  const std::vector<std::string>& warnings() const { return warnings_; }
 
  private:
   std::filesystem::path file_;
   std::filesystem::path base_;
   std::string error_;
+  std::vector<std::string> warnings_;
 };
 
 // A name and the number it stands for, for keys that take one of a few words.
@@ -87,11 +91,15 @@ class Table {
 
   // A problem at the key's value, or at the table when the key is absent.
   void fail(std::string_view key, std::string_view message);
+  // A warning at the key's value.
+  void warn(std::string_view key, std::string_view message);
   void fail_at(const toml::node& at, std::string_view key, std::string_view message);
   // Reports the first key that no getter asked for.
   void finish();
 
  private:
+  void report(std::string_view key, std::string_view message, bool warning);
+
   Description* description_;
   const toml::table* table_;
   std::string name_;

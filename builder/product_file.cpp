@@ -122,6 +122,7 @@ ProductLoad load_product(const std::filesystem::path& file) {
     if (!written.exact()) description.fail("the settings cannot be stored: " + written.problem);
   }
   load.error = description.error();
+  load.warnings = description.warnings();
   return load;
 }
 

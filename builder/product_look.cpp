@@ -3,6 +3,8 @@
 #include "input_files.h"
 #include "kv_core.h"
 #include "product_reading.h"
+#include "utf8_paths.h"
+#include "wizard_pictures.h"
 
 namespace builder {
 namespace {
@@ -24,6 +26,27 @@ void read_styles(Table& wizard, Reading& r) {
     r.settings().page_styles[i] =
         static_cast<std::uint32_t>(styles.choice(kStyledPages[i], kPageStyles, true).value_or(all));
   styles.finish();
+}
+
+constexpr std::uint64_t kLargestPictureFile = 64u << 20;
+
+// A picture file of the author's, made into the pictures of the slots.
+void read_pictures(Table& t, std::string_view key, std::span<const PictureSlot> slots, Reading& r) {
+  std::optional<std::filesystem::path> path = t.file(key);
+  if (!path) return;
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!read_file_bytes(*path, bytes, error, kLargestPictureFile)) {
+    t.fail(key, error);
+    return;
+  }
+  PreparedPictures prepared = prepare_pictures(bytes, slots);
+  if (!prepared.error.empty()) {
+    t.fail(key, path_to_utf8(*path) + ": " + prepared.error);
+    return;
+  }
+  if (!prepared.warning.empty()) t.warn(key, path_to_utf8(*path) + " " + prepared.warning);
+  for (WizardPicture& p : prepared.pictures) r.product.wizard_pictures.push_back(std::move(p));
 }
 
 void read_wizard(Table& t, Reading& r) {
@@ -51,6 +74,9 @@ void read_wizard(Table& t, Reading& r) {
   if (auto v = t.integer("greeting_option", 0, 255)) s.greeting_option = std::uint8_t(*v);
   if (auto v = binary_file(t, "sound", is_wave_file, "a WAV sound")) s.sound = std::move(*v);
   read_styles(t, r);
+  read_pictures(t, "side_picture", {&kSidePictureSlot, 1}, r);
+  read_pictures(t, "header_picture", {&kHeaderBandSlot, 1}, r);
+  read_pictures(t, "button_icons_file", kButtonIconSlots, r);
   t.finish();
 }
 

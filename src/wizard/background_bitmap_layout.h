@@ -19,16 +19,5 @@ struct Rect {
 std::optional<Rect> background_bitmap_rect(int client_width, int client_height, int bitmap_width,
                                             int bitmap_height, std::uint32_t mode, int size_percent);
 
-// The parts of a BMP file: where its header and pixels start. Nothing when
-// the file is too short for what its headers announce, or its rows are
-// run-length coded.
-struct BmpParts {
-  std::size_t info_offset = 0;  // BITMAPINFOHEADER
-  std::size_t bits_offset = 0;
-  int width = 0;
-  int height = 0;  // positive, whatever the row order
-  bool operator==(const BmpParts&) const = default;
-};
-std::optional<BmpParts> bmp_parts(std::span<const std::uint8_t> file);
 
 }  // namespace wizard

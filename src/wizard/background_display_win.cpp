@@ -35,7 +35,7 @@ std::unique_ptr<Background> g_background;
 
 // Any BMP the system can read, as opaque 32-bit pixels.
 std::optional<Picture> decode_bmp(const std::vector<std::uint8_t>& file) {
-  std::optional<BmpParts> parts = bmp_parts(file);
+  std::optional<setup::BmpParts> parts = setup::bmp_parts(file);
   if (!parts) return std::nullopt;
   BITMAPINFO wanted{};
   wanted.bmiHeader.biSize = sizeof wanted.bmiHeader;
@@ -101,7 +101,7 @@ void paint_bitmap(HDC dc, const SIZE& client, Background& b) {
   if (natural) return blit(dc, b.natural.get(), place->x, place->y, place->width, place->height);
   // Scaled smoothly once for each size the window takes.
   if (!b.scaled || b.scaled_size.cx != place->width || b.scaled_size.cy != place->height) {
-    b.scaled = bitmap_of(resample(picture, place->width, place->height));
+    b.scaled = bitmap_of(setup::resample(picture, place->width, place->height));
     b.scaled_size = {place->width, place->height};
   }
   blit(dc, b.scaled.get(), place->x, place->y, place->width, place->height);

@@ -36,11 +36,5 @@
 #define IDC_COME_FORWARD 1043        /* to the foreground */
 #define IDC_COME_FORWARD_FOCUS 1044  /* and the focus on its first control */
 
-/* Pictures: PNG files among the resources (type "PNG"), expanded once per
-   run. */
-#define IDR_SIDE_PICTURE 2
-#define IDR_HEADER_BAND 3
-#define IDR_FORWARD_ICON 4  /* forward, OK, Yes */
-#define IDR_CANCEL_ICON 5   /* Cancel, No */
-#define IDR_BROWSE_ICON 6
-#define IDR_RETRY_ICON 7
+/* Pictures: IDR_SIDE_PICTURE ... IDR_RETRY_ICON. */
+#include "wizard_picture_ids.h"

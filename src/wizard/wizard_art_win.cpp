@@ -29,7 +29,7 @@ std::optional<Picture> load_picture(int id) {
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) return std::nullopt;
-  return decode_png({static_cast<const std::uint8_t*>(data), SizeofResource(module, found)});
+  return setup::decode_png({static_cast<const std::uint8_t*>(data), SizeofResource(module, found)});
 }
 
 kv::UniqueBitmap dib_section(int width, int height, const std::uint32_t* pixels) {
@@ -91,7 +91,7 @@ kv::UniqueBitmap bitmap_of(const Picture& picture) {
 kv::UniqueBitmap covering_bitmap(int resource_id, int width, int height) {
   const Picture* picture = wizard_picture(resource_id);
   if (!picture || width <= 0 || height <= 0) return {};
-  return bitmap_of(cover(*picture, width, height));
+  return bitmap_of(setup::cover(*picture, width, height));
 }
 
 HICON button_icon(int resource_id, int size) {
@@ -99,8 +99,8 @@ HICON button_icon(int resource_id, int size) {
   if (!picture || size <= 0) return nullptr;
   const int slot = resource_id - kFirstArt;
   if (g_art.icons[slot] && g_art.icon_sizes[slot] == size) return g_art.icons[slot].get();
-  Picture small = resample(*picture, size, size);
-  std::vector<std::uint32_t> straight = unpremultiplied(small);
+  Picture small = setup::resample(*picture, size, size);
+  std::vector<std::uint32_t> straight = setup::unpremultiplied(small);
   kv::UniqueBitmap colour = dib_section(size, size, straight.data());
   // The alpha channel decides; the mask is clear (rows of whole words).
   std::vector<std::uint8_t> clear(std::size_t((size + 15) / 16) * 2 * size, 0);

@@ -10,6 +10,8 @@
 
 namespace wizard {
 
+using setup::Picture;
+
 // Decodes every picture; later calls return at once.
 void expand_wizard_art();
 // The picture, or nullptr when the program carries none under that id.

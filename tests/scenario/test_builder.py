@@ -151,3 +151,38 @@ def test_progress_bar_only_on_a_terminal(tmp_path):
     assert stderr_on_terminal("--quiet") == ""
     piped = subprocess.run(command, capture_output=True, text=True)
     assert (piped.returncode, piped.stderr) == (0, "")
+
+
+def test_the_authors_pictures_build_the_same_everywhere_warn_and_refuse(tmp_path):
+    shutil.copytree(wine.ROOT / "examples" / "greetings", tmp_path / "greetings")
+    description = tmp_path / "greetings" / "product.toml"
+    first, second, windows = tmp_path / "A.exe", tmp_path / "B.exe", tmp_path / "W.exe"
+    for output in (first, second):
+        result = builder.run_builder(description, "-o", output, "--verify")
+        assert result.returncode == 0 and result.stderr == "", result.stderr
+    assert first.read_bytes() == second.read_bytes()
+    run = wine.run(builder.WINDOWS_BUILDER, wine.windows_path(description), "-o", wine.windows_path(windows),
+                   "--stub", wine.windows_path(wine.RUNTIME), "--verify")
+    assert run.returncode == 0, run.stderr
+    assert windows.read_bytes() == first.read_bytes()
+
+    # A side picture of the header's proportions is stretched, with a warning.
+    text = description.read_text()
+    description.write_text(text.replace('side_picture = "side.png"', 'side_picture = "header.png"'))
+    result = builder.run_builder(description, "-o", first)
+    assert result.returncode == 0
+    line = text.splitlines().index('side_picture = "side.png"') + 1
+    assert result.stderr == (f"tessaline-build: warning: {description}:{line}:16: [wizard] side_picture: "
+                             f"{description.parent}/header.png is 600 x 64 pixels, but the wizard's picture is "
+                             "212 x 424; the proportions differ by more than 10 %, so it is stretched\n")
+    assert builder.run_builder(description, "-o", first, "--quiet").stderr == ""
+
+    # Not a picture: the build stops, naming the file, and nothing is written.
+    (description.parent / "notes.png").write_text("a text")
+    description.write_text(text.replace('header_picture = "header.png"', 'header_picture = "notes.png"'))
+    first.write_bytes(b"an earlier build")
+    result = builder.run_builder(description, "-o", first)
+    assert result.returncode == 1
+    assert result.stderr.endswith(f"[wizard] header_picture: {description.parent}/notes.png: not a BMP or PNG image\n")
+    assert first.read_bytes() == b"an earlier build"
+    assert not (tmp_path / "A.exe.part").exists()

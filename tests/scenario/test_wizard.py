@@ -13,8 +13,11 @@ import subprocess
 import time
 
 import pytest
+from PIL import Image
 
+import gui
 import wine
+from person import Person, example_installer
 
 PROBE = wine.WIN32_DIR / "tests" / "wine" / "wizard_probe.exe"
 SHOTS = wine.ARTIFACTS / "wizard"
@@ -143,12 +146,111 @@ def shoot(window, path):
 
 def contact_sheet(shots, path):
     subprocess.run(["montage", "-font", "/usr/share/wine/fonts/tahoma.ttf", "-label", "%t", "-pointsize", "12", "-background", "#808080", "-geometry", "+8+8",
-                    "-tile", "4x", *map(str, shots), str(path)], check=True)
+                    "-tile", "4x", *("null:" if s is None else str(s) for s in shots), str(path)], check=True)
 
 
-def photographed_pages(dpi, tmp_path_factory):
+# The Greetings example carries pictures of its own; its pages and its
+# uninstaller show them in place of the runtime's.
+GREETINGS = wine.ROOT / "examples" / "greetings"
+AUTHOR_SHOTS = wine.ARTIFACTS / "author-pictures"  # beside the probe's shots, which are made anew
+RELEASE = r"C:\pictures-release"  # the uninstaller's first batch waits for it
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Greetings"
+
+
+def covered(picture, width, height):
+    """The picture scaled without distortion to cover the size, the overflow
+    cut off evenly, as the pages show it."""
+    scale = max(width / picture.width, height / picture.height)
+    w, h = max(width, round(picture.width * scale)), max(height, round(picture.height * scale))
+    big = picture.convert("RGB").resize((w, h), Image.BILINEAR)
+    left, top = (w - width) // 2, (h - height) // 2
+    return big.crop((left, top, left + width, top + height))
+
+
+def mean_difference(a, b):
+    """The mean difference of the colour channels of two pictures of one size."""
+    pa, pb = a.convert("RGB").tobytes(), b.convert("RGB").tobytes()
+    return sum(abs(x - y) for x, y in zip(pa, pb)) / len(pa)
+
+
+def histogram_distance(a, b, bins=8):
+    """How far apart the colour histograms of two pictures lie, 0 (alike)
+    to 2 (nothing shared): colours counted in bins of 32 per channel."""
+    def histogram(image):
+        counts = {}
+        data = image.convert("RGB").tobytes()
+        for i in range(0, len(data), 3):
+            key = (data[i] * bins // 256, data[i + 1] * bins // 256, data[i + 2] * bins // 256)
+            counts[key] = counts.get(key, 0) + 1
+        total = len(data) // 3
+        return {k: v / total for k, v in counts.items()}
+    ha, hb = histogram(a), histogram(b)
+    return sum(abs(ha.get(k, 0) - hb.get(k, 0)) for k in set(ha) | set(hb))
+
+
+def control_area(screen_shot, control, inset=2):
+    """The control's part of a screenshot, without its edge."""
+    x, y, w, h = control["screen"]
+    return Image.open(screen_shot).crop((x + inset, y + inset, x + w - inset, y + h - inset))
+
+
+@pytest.fixture(scope="module")
+def author_pictures(tmp_path_factory):
+    """The example's first page (the language page) in the styles with
+    pictures, and its uninstaller's progress window, photographed; with the
+    screen's part each picture control covers."""
+    shutil.rmtree(AUTHOR_SHOTS, ignore_errors=True)
+    for exe in ("GreetingsSetup.exe", "uninstall.exe"):
+        gui.unmanaged(exe)
+    shots = {}
+    for style in ("side-picture", "header", "panel"):
+        installer = example_installer(tmp_path_factory.mktemp(f"greetings-{style}"), "greetings",
+                                      "GreetingsSetup.exe", wizard=f'style = "{style}"',
+                                      without=('style = "panel"',))
+        person = Person(installer)
+        try:
+            page = person.sees(lambda w: w.has(gui.LANGUAGES), f"language page {style}")
+            time.sleep(0.3)  # the last paint reaches the display
+            screen = gui.shoot_screen(tmp_path_factory.mktemp("screen") / "screen.png")
+            gui.shoot(page, AUTHOR_SHOTS / f"language-{style}.png")
+            shots[style] = (page, screen)
+            gui.click(page, gui.BACK)
+            person.exit_code()
+        finally:
+            person.stop()
+
+    # Installed automatically (a silent installation would keep its
+    # uninstaller silent too); removed by a person, the progress window held open
+    # by the first batch of the removal until it has been photographed.
+    wait = f"[batches]\npre_uninstall = '''\n:wait\nif not exist {RELEASE} goto wait\n'''\n"
+    installer = example_installer(tmp_path_factory.mktemp("greetings-uninstall"), "greetings", "GreetingsSetup.exe",
+                                  extra=wait, without=('password = "tessaline"',))  # no one types it
+    release = wine.DRIVE_C / "pictures-release"
+    release.unlink(missing_ok=True)
+    assert wine.run(installer, raw="/a").returncode == 1
+    remover = Person("uninstaller", "--remove", "Greetings")
+    try:
+        gui.click(remover.message("completely remove Greetings"), gui.IDYES)
+        progress = remover.sees(lambda w: w.control(gui.PROGRESS_BAR) is not None, "uninstaller progress")
+        time.sleep(0.5)
+        screen = gui.shoot_screen(tmp_path_factory.mktemp("screen") / "screen.png")
+        gui.shoot(progress, AUTHOR_SHOTS / "uninstaller-progress.png")
+        shots["uninstaller"] = (progress, screen)
+        release.touch()
+        gui.click(remover.message("Greetings was successfully removed", timeout=120), gui.IDOK)
+        remover.exit_code()
+    finally:
+        release.touch()
+        remover.stop()
+        release.unlink(missing_ok=True)
+        if wine.reg_query(UNINSTALL_KEY) is not None:
+            wine.reg_delete(UNINSTALL_KEY)
+    return shots
+
+
+def photographed_pages(dpi, tmp_path_factory, last_row=()):
     """Runs the probe through every page and returns (windows by name,
-    strings)."""
+    strings). `last_row` adds shots of other programs to the contact sheet."""
     out = tmp_path_factory.mktemp(f"pages{dpi}")
     folder = SHOTS if dpi == 96 else SHOTS / f"{dpi}dpi"
     shutil.rmtree(folder, ignore_errors=True)
@@ -177,15 +279,18 @@ def photographed_pages(dpi, tmp_path_factory):
     assert windows.pop("background")  # photographed before the first page
     shots = [folder / f"{page}-{style}.png" for page in PAGES for style in STYLES]
     shots += [folder / f"{name}.png" for name in PROMPTS + ["progress-uninstall"]]
-    contact_sheet(shots, folder / "contact-sheet.png")
+    if last_row:  # on a row of its own
+        shots += [None] * (-len(shots) % 4)
+    contact_sheet(shots + list(last_row), folder / "contact-sheet.png")
     strings = json.loads((out / "strings.json").read_text())["0"]
     assert [e["any_case"] for e in read_events(out) if e["event"] == "templates"] == [True]
     return windows, strings
 
 
 @pytest.fixture(scope="module")
-def pages96(tmp_path_factory):
-    return photographed_pages(96, tmp_path_factory)
+def pages96(tmp_path_factory, author_pictures):
+    row = [AUTHOR_SHOTS / f"language-{style}.png" for style in ("side-picture", "header", "panel")]
+    return photographed_pages(96, tmp_path_factory, row + [AUTHOR_SHOTS / "uninstaller-progress.png"])
 
 
 @pytest.fixture(scope="module")
@@ -577,3 +682,36 @@ def test_pages_answer_the_keyboard(tmp_path):
         assert choices == {"start_application": True, "open_folder": False, "open_document": False, "show_log": True}
     finally:
         finish(probe)
+
+
+def picture_matches(screen, control, picture_file):
+    """(mean difference, histogram distance) of the control's part of the
+    screen from the picture scaled as the control shows it, and the
+    histogram distance from the runtime's own picture of that place."""
+    x, y, w, h = control["screen"]
+    shown = control_area(screen, control)
+    inset = (2, 2, w - 2, h - 2)
+    expected = covered(Image.open(picture_file), w, h).crop(inset)
+    own = covered(Image.open(wine.ROOT / "src" / "wizard" / "resources" / "art" / picture_file.name), w, h).crop(inset)
+    return mean_difference(shown, expected), histogram_distance(shown, expected), histogram_distance(shown, own)
+
+
+# Where the author's pictures show, and how close the screen comes to them
+# (the header's texts lie on the band: a little further).
+AUTHOR_PLACES = {
+    "side-picture": (1021, "side.png", 3, 0.1),
+    "panel": (1021, "side.png", 3, 0.1),
+    "header": (1032, "header.png", 12, 0.4),
+    "uninstaller": (1032, "header.png", 12, 0.4),
+}
+
+
+@pytest.mark.parametrize("window", AUTHOR_PLACES)
+def test_the_authors_pictures_show_in_the_pages_and_in_the_uninstaller(author_pictures, window):
+    cid, picture, most_difference, most_distance = AUTHOR_PLACES[window]
+    page, screen = author_pictures[window]
+    control = page.control(cid)
+    assert control and control["visible"]
+    difference, distance, from_own = picture_matches(screen, control, GREETINGS / picture)
+    assert difference < most_difference and distance < most_distance, (difference, distance)
+    assert from_own > 1.0, from_own  # not the runtime's own picture

@@ -8,6 +8,7 @@
 
 #include "background_bitmap_layout.h"
 #include "background_text_layout.h"
+#include "picture.h"
 #include "summary_layout.h"
 
 namespace {
@@ -172,24 +173,24 @@ std::vector<std::uint8_t> bmp(int width, int height, int depth, std::size_t pixe
 
 TEST(BackgroundBitmap, BmpFileParts) {
   // 3 pixels of 24 bits: 9 bytes, padded rows of 12.
-  EXPECT_EQ(wizard::bmp_parts(bmp(3, 2, 24, 24)), (wizard::BmpParts{14, 54, 3, 2}));
-  EXPECT_EQ(wizard::bmp_parts(bmp(3, -2, 24, 24)), (wizard::BmpParts{14, 54, 3, 2}));  // top-down rows
-  EXPECT_EQ(wizard::bmp_parts(bmp(3, 2, 8, 8, 256)), (wizard::BmpParts{14, 54 + 1024, 3, 2}));
-  EXPECT_FALSE(wizard::bmp_parts(bmp(3, 2, 24, 23)));  // a row cut short
-  EXPECT_FALSE(wizard::bmp_parts(bmp(3, 2, 8, 8, 300)));  // more colours than 8 bits have
-  EXPECT_FALSE(wizard::bmp_parts(bmp(0, 2, 24, 24)));
-  EXPECT_FALSE(wizard::bmp_parts(bmp(3, 2, 7, 24)));
+  EXPECT_EQ(setup::bmp_parts(bmp(3, 2, 24, 24)), (setup::BmpParts{14, 54, 3, 2}));
+  EXPECT_EQ(setup::bmp_parts(bmp(3, -2, 24, 24)), (setup::BmpParts{14, 54, 3, 2, true}));  // top-down rows
+  EXPECT_EQ(setup::bmp_parts(bmp(3, 2, 8, 8, 256)), (setup::BmpParts{14, 54 + 1024, 3, 2}));
+  EXPECT_FALSE(setup::bmp_parts(bmp(3, 2, 24, 23)));  // a row cut short
+  EXPECT_FALSE(setup::bmp_parts(bmp(3, 2, 8, 8, 300)));  // more colours than 8 bits have
+  EXPECT_FALSE(setup::bmp_parts(bmp(0, 2, 24, 24)));
+  EXPECT_FALSE(setup::bmp_parts(bmp(3, 2, 7, 24)));
   auto f = bmp(3, 2, 24, 24);
   f[10] = 20;  // pixels inside the header
-  EXPECT_FALSE(wizard::bmp_parts(f));
+  EXPECT_FALSE(setup::bmp_parts(f));
   f = bmp(3, 2, 24, 24);
   f[0] = 'X';
-  EXPECT_FALSE(wizard::bmp_parts(f));
+  EXPECT_FALSE(setup::bmp_parts(f));
   f = bmp(1 << 20, 1, 24, 24);  // rows far beyond the file
-  EXPECT_FALSE(wizard::bmp_parts(f));
+  EXPECT_FALSE(setup::bmp_parts(f));
   f = bmp(3, 2, 8, 8, 256);
   f[30] = 1;  // run-length coded
-  EXPECT_FALSE(wizard::bmp_parts(f));
+  EXPECT_FALSE(setup::bmp_parts(f));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 
 namespace {
 
-using wizard::Picture;
+using setup::Picture;
 
 std::vector<std::uint8_t> read_art(const std::string& name) {
   std::ifstream in(std::string(TESS_ART_DIR) + "/" + name, std::ios::binary);
@@ -80,7 +80,7 @@ std::vector<std::uint8_t> sample_rgba(int width, int height) {
 TEST(Picture, EveryRowFilterDecodes) {
   const int w = 5, h = 6;
   std::vector<std::uint8_t> rgba = sample_rgba(w, h);
-  auto picture = wizard::decode_png(png_of(w, h, rgba, {0, 1, 2, 3, 4, 4}));
+  auto picture = setup::decode_png(png_of(w, h, rgba, {0, 1, 2, 3, 4, 4}));
   ASSERT_TRUE(picture);
   ASSERT_EQ(picture->width, w);
   ASSERT_EQ(picture->height, h);
@@ -110,23 +110,23 @@ std::vector<std::uint8_t> palette_png(std::uint8_t second_index) {
 }
 
 TEST(Picture, PaletteWithTransparency) {
-  auto picture = wizard::decode_png(palette_png(1));
+  auto picture = setup::decode_png(palette_png(1));
   ASSERT_TRUE(picture);
   EXPECT_EQ(picture->pixels, (std::vector<std::uint32_t>{0xFF10707Au, 0x80808080u}));
-  EXPECT_FALSE(wizard::decode_png(palette_png(2)));  // beyond the palette
+  EXPECT_FALSE(setup::decode_png(palette_png(2)));  // beyond the palette
 }
 
 TEST(Picture, DamagedOrForeignPngsAreRefused) {
   std::vector<std::uint8_t> good = png_of(4, 4, sample_rgba(4, 4), {1});
-  ASSERT_TRUE(wizard::decode_png(good));
-  EXPECT_FALSE(wizard::decode_png(std::vector<std::uint8_t>(good.begin(), good.end() - 20)));  // cut
-  EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {5})));                     // no such filter
-  EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 6, 16)));               // 16 bits
-  EXPECT_FALSE(wizard::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 4)));                   // grey with alpha
+  ASSERT_TRUE(setup::decode_png(good));
+  EXPECT_FALSE(setup::decode_png(std::vector<std::uint8_t>(good.begin(), good.end() - 20)));  // cut
+  EXPECT_FALSE(setup::decode_png(png_of(4, 4, sample_rgba(4, 4), {5})));                     // no such filter
+  EXPECT_FALSE(setup::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 6, 16)));               // 16 bits
+  EXPECT_FALSE(setup::decode_png(png_of(4, 4, sample_rgba(4, 4), {0}, 4)));                   // grey with alpha
   std::vector<std::uint8_t> bad_length = good;
   bad_length[8] = 0x7F;  // the first chunk claims 2 GB
-  EXPECT_FALSE(wizard::decode_png(bad_length));
-  EXPECT_FALSE(wizard::decode_png({}));
+  EXPECT_FALSE(setup::decode_png(bad_length));
+  EXPECT_FALSE(setup::decode_png({}));
 }
 
 TEST(Picture, TheWizardsArtworkDecodes) {
@@ -139,7 +139,7 @@ TEST(Picture, TheWizardsArtworkDecodes) {
       {"cancel.png", 64, 64, true},    {"browse.png", 64, 64, true},   {"retry.png", 64, 64, true},
   };
   for (const Art& a : art) {
-    auto picture = wizard::decode_png(read_art(a.name));
+    auto picture = setup::decode_png(read_art(a.name));
     ASSERT_TRUE(picture) << a.name;
     EXPECT_EQ(picture->width, a.width) << a.name;
     EXPECT_EQ(picture->height, a.height) << a.name;
@@ -152,7 +152,7 @@ Picture solid(int w, int h, std::uint32_t pixel) { return {w, h, std::vector<std
 TEST(Picture, ScalingKeepsAPlainColourPlain) {
   const std::uint32_t teal = 0xFF10707Au;
   for (auto [w, h] : {std::pair{10, 10}, std::pair{300, 500}, std::pair{1, 1}, std::pair{64, 7}}) {
-    Picture scaled = wizard::resample(solid(64, 64, teal), w, h);
+    Picture scaled = setup::resample(solid(64, 64, teal), w, h);
     ASSERT_EQ(scaled.pixels.size(), std::size_t(w) * h);
     for (std::uint32_t p : scaled.pixels) ASSERT_EQ(p, teal) << w << "x" << h;
   }
@@ -160,10 +160,10 @@ TEST(Picture, ScalingKeepsAPlainColourPlain) {
 
 TEST(Picture, ReducingAveragesAndEnlargingBlends) {
   Picture two{2, 1, {0xFF000000u, 0xFFFFFFFFu}};  // black, white
-  Picture one = wizard::resample(two, 1, 1);
+  Picture one = setup::resample(two, 1, 1);
   EXPECT_EQ(one.pixels[0], 0xFF808080u);
   // Enlarged four times: no hard step from black to white.
-  Picture wide = wizard::resample(two, 8, 1);
+  Picture wide = setup::resample(two, 8, 1);
   int steps = 0;
   for (int x = 1; x < 8; ++x) {
     int left = wide.pixels[x - 1] & 0xFF, right = wide.pixels[x] & 0xFF;
@@ -180,17 +180,17 @@ TEST(Picture, CoverCutsTheOverflowEvenly) {
   // Four columns A B C D, two rows: covering a square keeps B and C.
   const std::uint32_t a = 0xFF0000FFu, b = 0xFF00FF00u, c = 0xFFFF0000u, d = 0xFFFFFFFFu;
   Picture columns{4, 2, {a, b, c, d, a, b, c, d}};
-  Picture square = wizard::cover(columns, 2, 2);
+  Picture square = setup::cover(columns, 2, 2);
   EXPECT_EQ(square.pixels, (std::vector<std::uint32_t>{b, c, b, c}));
   // A wide target keeps the middle rows of a tall source.
   Picture rows{2, 4, {a, a, b, b, c, c, d, d}};
-  EXPECT_EQ(wizard::cover(rows, 2, 2).pixels, (std::vector<std::uint32_t>{b, b, c, c}));
+  EXPECT_EQ(setup::cover(rows, 2, 2).pixels, (std::vector<std::uint32_t>{b, b, c, c}));
 }
 
 TEST(Picture, IconsWantStraightAlpha) {
   Picture half{1, 1, {0x80402010u}};  // premultiplied: half-transparent
-  EXPECT_EQ(wizard::unpremultiplied(half)[0], 0x807F3F1Fu);
-  EXPECT_EQ(wizard::unpremultiplied(Picture{1, 1, {0}})[0], 0u);
+  EXPECT_EQ(setup::unpremultiplied(half)[0], 0x807F3F1Fu);
+  EXPECT_EQ(setup::unpremultiplied(Picture{1, 1, {0}})[0], 0u);
 }
 
 }  // namespace

@@ -9,39 +9,8 @@
 namespace setup {
 namespace {
 
-// Offsets in the PE32 optional header.
-constexpr std::uint32_t kOptMagic = 0;
-constexpr std::uint32_t kOptInitializedData = 8;
-constexpr std::uint32_t kOptSectionAlignment = 32;
-constexpr std::uint32_t kOptFileAlignment = 36;
-constexpr std::uint32_t kOptSizeOfImage = 56;
-constexpr std::uint32_t kOptSizeOfHeaders = 60;
-constexpr std::uint32_t kOptChecksum = 64;
-constexpr std::uint32_t kOptDirectoryCount = 92;
-constexpr std::uint32_t kOptDirectories = 96;
-constexpr std::uint32_t kCertificateDirectory = 4;
-
-// Section table entry fields.
-constexpr std::uint32_t kSecVirtualSize = 8;
-constexpr std::uint32_t kSecVirtualAddress = 12;
-constexpr std::uint32_t kSecRawSize = 16;
-constexpr std::uint32_t kSecRawPosition = 20;
-constexpr std::uint32_t kSecCharacteristics = 36;
 constexpr std::uint32_t kInitializedReadable = 0x40000040;  // initialised data, readable
 constexpr std::uint32_t kPageSize = 0x1000;
-
-std::uint32_t align_up(std::uint64_t v, std::uint32_t a) {
-  return static_cast<std::uint32_t>((v + a - 1) / a * a);
-}
-
-void put_u16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<std::uint8_t>(v);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 std::uint32_t certificate_entry(const PeHeaders& h) {
   return h.optional_header + kOptDirectories + kCertificateDirectory * 8;
@@ -67,6 +36,8 @@ Extent section_extent(std::span<const std::uint8_t> file, const PeHeaders& h, in
 }
 
 }  // namespace
+
+std::uint32_t align_up(std::uint64_t v, std::uint32_t a) { return static_cast<std::uint32_t>((v + a - 1) / a * a); }
 
 bool read_pe_headers(std::span<const std::uint8_t> file, PeHeaders& h, std::string& error) {
   if (file.size() < 64 || file[0] != 'M' || file[1] != 'Z') {

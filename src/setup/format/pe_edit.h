@@ -23,6 +23,28 @@ struct PeHeaders {
   std::uint32_t certificate_size = 0;
 };
 
+// Offsets in the PE32 optional header.
+inline constexpr std::uint32_t kOptMagic = 0;
+inline constexpr std::uint32_t kOptInitializedData = 8;
+inline constexpr std::uint32_t kOptSectionAlignment = 32;
+inline constexpr std::uint32_t kOptFileAlignment = 36;
+inline constexpr std::uint32_t kOptSizeOfImage = 56;
+inline constexpr std::uint32_t kOptSizeOfHeaders = 60;
+inline constexpr std::uint32_t kOptChecksum = 64;
+inline constexpr std::uint32_t kOptDirectoryCount = 92;
+inline constexpr std::uint32_t kOptDirectories = 96;
+inline constexpr std::uint32_t kCertificateDirectory = 4;
+
+// Section table entry fields.
+inline constexpr std::uint32_t kSecVirtualSize = 8;
+inline constexpr std::uint32_t kSecVirtualAddress = 12;
+inline constexpr std::uint32_t kSecRawSize = 16;
+inline constexpr std::uint32_t kSecRawPosition = 20;
+inline constexpr std::uint32_t kSecCharacteristics = 36;
+
+// v rounded up to a multiple of the alignment a.
+std::uint32_t align_up(std::uint64_t v, std::uint32_t a);
+
 // Reads and sanity-checks the headers of a 32-bit PE image; false with a
 // reason in `error` when the bytes are no such image.
 bool read_pe_headers(std::span<const std::uint8_t> file, PeHeaders& out, std::string& error);

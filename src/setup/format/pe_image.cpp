@@ -13,6 +13,15 @@ std::uint32_t read_u32(std::span<const std::uint8_t> b, std::size_t at) {
          (static_cast<std::uint32_t>(b[at + 2]) << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
+void put_u16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put_u32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
 SectionSearch find_section(std::span<const std::uint8_t> head, std::string_view name) {
   SectionSearch s;
   if (head.size() < 62) {

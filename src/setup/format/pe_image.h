@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace setup {
 
@@ -46,5 +47,7 @@ inline constexpr std::size_t kMaxPeHeadersSize = 4096 + 24 + 65535 + 99 * kSecti
 
 std::uint16_t read_u16(std::span<const std::uint8_t> bytes, std::size_t at);
 std::uint32_t read_u32(std::span<const std::uint8_t> bytes, std::size_t at);
+void put_u16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value);
+void put_u32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value);
 
 }  // namespace setup

@@ -6,11 +6,18 @@
 
 #include "zlib_codec.h"
 
-namespace wizard {
+namespace setup {
 namespace {
 
-constexpr int kLargestSide = 8192;
+constexpr int kLargestSide = kLargestPictureSide;
+constexpr int kLargestBmpSide = 32768;  // what the background window accepts
+constexpr std::size_t kBmpFileHeader = 14;
 constexpr int kWeightOne = 1 << 14;
+
+std::uint32_t le32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+}
+std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
 
 std::uint32_t be32(const std::uint8_t* p) {
   return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
@@ -179,6 +186,108 @@ std::optional<Picture> decode_png(std::span<const std::uint8_t> file) {
   return picture;
 }
 
+std::optional<BmpParts> bmp_parts(std::span<const std::uint8_t> file) {
+  if (file.size() < kBmpFileHeader + 40 || file[0] != 'B' || file[1] != 'M') return std::nullopt;
+  const std::uint8_t* info = file.data() + kBmpFileHeader;
+  const std::uint32_t info_size = le32(info);
+  const std::uint32_t bits = le32(file.data() + 10);
+  const std::int32_t width = std::int32_t(le32(info + 4));
+  const std::int32_t height = std::int32_t(le32(info + 8));
+  const std::uint16_t depth = le16(info + 14);
+  const std::uint32_t compression = le32(info + 16);
+  if (info_size < 40 || info_size > file.size() - kBmpFileHeader) return std::nullopt;
+  if (width <= 0 || width > kLargestBmpSide || height == 0 || std::abs(height) > kLargestBmpSide) return std::nullopt;
+  if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return std::nullopt;
+  if (bits < kBmpFileHeader + info_size || bits >= file.size()) return std::nullopt;
+  // The colour table (or the bit-field masks) lies between the header and
+  // the pixels.
+  std::uint64_t colours = le32(info + 32);
+  if (colours == 0 && depth <= 8) colours = 1u << depth;
+  std::uint64_t table = colours * 4 + (compression == 3 && info_size == 40 ? 12 : 0);
+  if (colours > 256 && depth <= 8) return std::nullopt;
+  if (table > bits - kBmpFileHeader - info_size) return std::nullopt;
+  // Plain rows (or bit fields) only, and all of them: a run-length coded
+  // file could make the system read past its end.
+  if (compression != 0 && compression != 3) return std::nullopt;
+  const std::uint64_t stride = ((std::uint64_t(width) * depth + 31) / 32) * 4;
+  if (stride * std::uint64_t(std::abs(height)) > file.size() - bits) return std::nullopt;
+  return BmpParts{kBmpFileHeader, bits, width, std::abs(height), height < 0};
+}
+
+std::optional<Picture> decode_bmp(std::span<const std::uint8_t> file) {
+  std::optional<BmpParts> parts = bmp_parts(file);
+  if (!parts || parts->width > kLargestSide || parts->height > kLargestSide) return std::nullopt;
+  const std::uint8_t* info = file.data() + parts->info_offset;
+  const std::uint32_t info_size = le32(info);
+  const int depth = le16(info + 14);
+  const std::uint32_t compression = le32(info + 16);
+  if (depth != 24 && depth != 32) return std::nullopt;
+  if (compression == 3) {  // bit fields: only the plain order of the bytes
+    if (depth != 32 || (info_size > 40 && info_size < 52)) return std::nullopt;
+    const std::uint8_t* masks = info + 40;  // behind the header, or inside a larger one
+    if (le32(masks) != 0x00FF0000u || le32(masks + 4) != 0x0000FF00u || le32(masks + 8) != 0x000000FFu)
+      return std::nullopt;
+  }
+  const int bytes_per_pixel = depth / 8;
+  const std::size_t stride = ((std::size_t(parts->width) * depth + 31) / 32) * 4;
+  Picture picture{parts->width, parts->height, std::vector<std::uint32_t>(std::size_t(parts->width) * parts->height)};
+  bool any_alpha = false;
+  for (int y = 0; y < parts->height; ++y) {
+    const int source_row = parts->top_down ? y : parts->height - 1 - y;
+    const std::uint8_t* row = file.data() + parts->bits_offset + stride * std::size_t(source_row);
+    for (int x = 0; x < parts->width; ++x, row += bytes_per_pixel) {
+      const int alpha = depth == 32 ? row[3] : 255;
+      any_alpha = any_alpha || alpha != 0;
+      picture.pixels[std::size_t(y) * parts->width + x] =
+          (std::uint32_t(alpha) << 24) | (std::uint32_t(row[2]) << 16) | (std::uint32_t(row[1]) << 8) | row[0];
+    }
+  }
+  for (std::uint32_t& p : picture.pixels) {
+    if (!any_alpha) {
+      p |= 0xFF000000u;
+      continue;
+    }
+    p = premultiplied((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, p >> 24);
+  }
+  return picture;
+}
+
+PictureFile read_picture_file(std::span<const std::uint8_t> file) {
+  PictureFile out;
+  auto too_large = [&](std::int64_t w, std::int64_t h) {
+    out.problem = "too large: " + std::to_string(w) + " x " + std::to_string(h) + " pixels, at most " +
+                  std::to_string(kLargestSide) + " x " + std::to_string(kLargestSide);
+  };
+  if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') {
+    if (file.size() >= kBmpFileHeader + 40) {
+      const std::int64_t w = std::int32_t(le32(&file[18])), h = std::abs(std::int64_t(std::int32_t(le32(&file[22]))));
+      if (w > kLargestSide || h > kLargestSide) {
+        too_large(w, h);
+        return out;
+      }
+    }
+    out.picture = decode_bmp(file);
+    if (!out.picture) out.problem = "a damaged or unsupported BMP image (24 or 32 bits per pixel, uncompressed, expected)";
+    return out;
+  }
+  static constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (file.size() >= 8 && std::memcmp(file.data(), kSignature, 8) == 0) {
+    if (file.size() >= 24 && std::memcmp(&file[12], "IHDR", 4) == 0) {
+      const std::uint32_t w = be32(&file[16]), h = be32(&file[20]);
+      if (w > std::uint32_t(kLargestSide) || h > std::uint32_t(kLargestSide)) {
+        too_large(w, h);
+        return out;
+      }
+    }
+    out.picture = decode_png(file);
+    if (!out.picture)
+      out.problem = "a damaged or unsupported PNG image (8-bit RGB, RGBA or palette, not interlaced, expected)";
+    return out;
+  }
+  out.problem = "not a BMP or PNG image";
+  return out;
+}
+
 Picture resample(const Picture& source, int width, int height) {
   if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0) return {};
   Picture out{width, height, {}};
@@ -226,4 +335,4 @@ std::vector<std::uint32_t> unpremultiplied(const Picture& picture) {
   return out;
 }
 
-}  // namespace wizard
+}  // namespace setup
